@@ -1,0 +1,60 @@
+#include "helpers.h"
+
+#include <cmath>
+
+#include "veltra/veltra.h"
+
+namespace veltra {
+
+float degToRad(float degrees) { return sp(static_cast<double>(degrees) * kPi / 180.0); }
+
+float pointDirection(float ax, float ay, float bx, float by) {
+  const float dy = sp(static_cast<double>(by) - ay);
+  const float dx = sp(static_cast<double>(bx) - ax);
+  const float t = sp(std::atan2(static_cast<double>(dy), static_cast<double>(dx)));
+  return sp(static_cast<double>(t) / kPi * 180.0);
+}
+
+float pointDistance(float ax, float ay, float bx, float by) {
+  const float dx = sp(static_cast<double>(bx) - ax);
+  const float dy = sp(static_cast<double>(by) - ay);
+  const float sx = sp(static_cast<double>(dx) * dx);
+  const float sy = sp(static_cast<double>(dy) * dy);
+  const float s = sp(static_cast<double>(sx) + sy);
+  return sp(std::sqrt(static_cast<double>(s)));
+}
+
+void lengthdirRadians(float length, float radians, float& x, float& y) {
+  const float c = sp(std::cos(static_cast<double>(radians)));
+  const float s = sp(std::sin(static_cast<double>(radians)));
+  x = sp(static_cast<double>(c) * length);
+  y = sp(static_cast<double>(s) * length);
+}
+
+float lengthdirX(float length, float direction) {
+  const float c = sp(std::cos(static_cast<double>(degToRad(direction))));
+  return sp(static_cast<double>(c) * length);
+}
+
+float lengthdirY(float length, float direction) {
+  const float s = sp(std::sin(static_cast<double>(degToRad(direction))));
+  return sp(static_cast<double>(s) * length);
+}
+
+}  // namespace veltra
+
+float vLDegtorad(float degrees) { return veltra::degToRad(degrees); }
+
+float vLPointDirection(vLVector2 a, vLVector2 b) { return veltra::pointDirection(a.x, a.y, b.x, b.y); }
+
+float vLPointDistance(vLVector2 a, vLVector2 b) { return veltra::pointDistance(a.x, a.y, b.x, b.y); }
+
+float vLLengthdirX(float length, float direction) { return veltra::lengthdirX(length, direction); }
+
+float vLLengthdirY(float length, float direction) { return veltra::lengthdirY(length, direction); }
+
+vLVector2 vLLengthdir(float length, float direction) {
+  vLVector2 v{0, 0, 0};
+  veltra::lengthdirRadians(length, veltra::degToRad(direction), v.x, v.y);
+  return v;
+}

@@ -1,0 +1,83 @@
+// Handle tables: every engine object lives in one of five global tables and is
+// named by its zero-based index. Handles are never reused or freed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "matrix.h"
+#include "platform/platform.h"
+
+namespace veltra {
+
+struct MassRecord {
+  float x = 0, y = 0, z = 0, range = 0;
+  float prevX = 0, prevY = 0, velX = 0, velY = 0;
+};
+
+namespace detail {
+// Prints one line naming the table, the handle and its length, then ends the process.
+[[noreturn]] void badHandle(const char* table, int handle, std::size_t length);
+// printf-style message after "veltra: ", then ends the process.
+[[noreturn]] void badArgument(const char* format, ...);
+}  // namespace detail
+
+template <typename T>
+class Table {
+ public:
+  explicit Table(const char* name) : name_(name) {}
+
+  // Appends `value` and hands out the next handle. On allocation failure the
+  // exception leaves the table and count as they were.
+  int append(const T& value) {
+    if (items_.size() == items_.capacity()) {
+      std::size_t cap = items_.capacity();
+      std::size_t grown = cap + cap / 2;
+      items_.reserve(grown > cap ? grown : cap + 1);
+    }
+    items_.push_back(value);
+    return count_++;
+  }
+
+  T& at(int handle) {
+    // One unsigned comparison rejects negative handles too.
+    if (static_cast<std::uint32_t>(handle) >= items_.size()) detail::badHandle(name_, handle, items_.size());
+    return items_[static_cast<std::size_t>(handle)];
+  }
+
+  void reserveAtLeast(std::size_t n) {
+    if (items_.capacity() < n) items_.reserve(n);
+  }
+
+  int count() const { return count_; }
+  std::size_t size() const { return items_.size(); }
+  std::size_t capacity() const { return items_.capacity(); }
+  const T* data() const { return items_.data(); }
+  T* data() { return items_.data(); }
+  const char* name() const { return name_; }
+
+  // Tests only: back to the state of a freshly loaded engine.
+  void reset() {
+    std::vector<T>().swap(items_);
+    count_ = 0;
+  }
+
+ private:
+  const char* name_;
+  std::vector<T> items_;
+  int count_ = 0;
+};
+
+Table<MassRecord>& massTable();
+Table<platform::Texture*>& textureTable();
+Table<platform::Font*>& fontTable();
+Table<platform::Sprite*>& spriteTable();
+Table<Matrix>& matrixTable();
+
+namespace detail {
+// Tests only: empties every table, as at library load.
+void resetTables();
+}  // namespace detail
+
+}  // namespace veltra
