@@ -1,10 +1,18 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test.
+# Installs what is missing, builds everything and runs every test: the native
+# build first, then each extra leg (scripts/test-*.sh, e.g. sanitizers, Windows).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
+jobs="$(nproc)"
 
-build=build
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j"$(nproc)"
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+for leg in scripts/test-*.sh; do
+  if [ -x "$leg" ]; then
+    echo "== $leg"
+    "$leg"
+  fi
+done
