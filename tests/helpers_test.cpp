@@ -38,8 +38,8 @@ TEST(Helpers, PointDirectionStaysInAtan2Range) {
   struct Case {
     vLVector2 b;
     float expected;
-  } cases[] = {{v(1, 0), 0},    {v(0, 1), 90},   {v(-1, 0), 180}, {v(0, -1), -90},
-               {v(1, 1), 45},   {v(-1, -1), -135}, {v(0, 0), 0},  {v(-1, 1), 135}};
+  } cases[] = {{v(1, 0), 0},  {v(0, 1), 90},     {v(-1, 0), 180}, {v(0, -1), -90},
+               {v(1, 1), 45}, {v(-1, -1), -135}, {v(0, 0), 0},    {v(-1, 1), 135}};
   for (const Case& c : cases) EXPECT_EQ(vLPointDirection(v(0, 0), c.b), c.expected) << c.b.x << "," << c.b.y;
   // The sign of a zero dy picks the end of the range.
   EXPECT_EQ(vLPointDirection(v(0, 0), v(-1, 0.0f)), 180.0f);

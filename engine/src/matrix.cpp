@@ -91,7 +91,7 @@ vLVector2 vLMatrix::Transform(vLVector2 v, vLVector2) {
 
 float vLMatrix::Get(int row, int col) {
   const veltra::Matrix& m = matrixTable().at(handle);
-  if (row < 0 || row > 3 || col < 0 || col > 3) 
+  if (row < 0 || row > 3 || col < 0 || col > 3)
     veltra::detail::badArgument("matrix element (%d, %d) out of range: rows and columns run 0 to 3", row, col);
   return m.m[4 * row + col];
 }

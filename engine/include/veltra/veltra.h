@@ -53,9 +53,9 @@ class VELTRA_API vLPhysX {
 class VELTRA_API vLMatrix {
  public:
   int handle = -1;
-  void NewMatrix();                      // new matrix, set to the identity
+  void NewMatrix();  // new matrix, set to the identity
   void Identity();
-  void Multiply(vLMatrix a, vLMatrix b);  // this = a x b (a applies first); a or b may be this
+  void Multiply(vLMatrix a, vLMatrix b);     // this = a x b (a applies first); a or b may be this
   void Rotation(float x, float y, float z);  // radians: pitch about x, yaw about y, roll about z
   void Transponse();
   vLVector2 Transform(vLVector2 v, vLVector2 w);  // (v, 1) x this; w is not read
@@ -92,8 +92,8 @@ class VELTRA_API vLDevice {
   bool Screenshot(const char* pngFile);  // the back buffer as it stands, as PNG
 };
 
-VELTRA_API void vLInitialize();  // reserves room for 50 objects in every table
-VELTRA_API void PhysXUpdate();   // one physics step over every mass
+VELTRA_API void vLInitialize();               // reserves room for 50 objects in every table
+VELTRA_API void PhysXUpdate();                // one physics step over every mass
 VELTRA_API void PhysXInertion(float factor);  // velocity kept per step: 0 stops, 1 keeps
 
 VELTRA_API float vLDegtorad(float degrees);
