@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Fails when a C++ file of the tree differs from what clang-format makes of it.
+# Usage: scripts/check-format.sh [clang-format binary]   (exit 77: no clang-format)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tool="${1:-$(command -v clang-format || command -v clang-format-14 || true)}"
+if [ -z "$tool" ] || ! [ -x "$(command -v "$tool")" ]; then
+  echo "veltra: clang-format not found; install it (./scripts/install-deps.sh) to check formatting"
+  exit 77
+fi
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  mapfile -t files < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h' '*.hpp' '*.cc')
+else
+  mapfile -t files < <(find . -path './build*' -prune -o -path ./out -prune -o \
+    \( -name '*.cpp' -o -name '*.h' -o -name '*.hpp' -o -name '*.cc' \) -print)
+fi
+bad=()
+for f in "${files[@]}"; do
+  [ -f "$f" ] || continue
+  "$tool" --dry-run --Werror "$f" >/dev/null 2>&1 || bad+=("$f")
+done
+if [ ${#bad[@]} -ne 0 ]; then
+  printf 'veltra: not formatted: %s\n' "${bad[@]}"
+  echo "fix with: clang-format -i ${bad[*]}"
+  exit 1
+fi
+echo "${#files[@]} files formatted"
