@@ -1,0 +1,126 @@
+// Writes the seed corpus of every fuzz target: make_seeds <folder> creates
+// <folder>/<target>/ with a handful of small inputs each.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "fuzz_input.h"
+#include "physics_ops.h"
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+bool writeFile(const fs::path& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+// A number in the format fuzz::Input::number() reads.
+struct Num {
+  Bytes bytes;
+};
+Num small(int v) { return {{veltra::fuzz::kSmallInt, static_cast<std::uint8_t>(static_cast<std::int8_t>(v))}}; }
+Num special(veltra::fuzz::NumberKind kind) { return {{kind}}; }
+
+// Builds a physics input in the byte format of physics_fuzz.cpp.
+class Ops {
+ public:
+  Ops& masses(int n) {
+    for (int i = 0; i < n; ++i) put(veltra::fuzz::kNewMass);
+    return *this;
+  }
+  Ops& set(veltra::fuzz::PhysicsOp op, int mass, const Num& v) { return put(op).put(mass).put(v); }
+  Ops& link(veltra::fuzz::PhysicsOp op, int a, int b, const Num& length) { return put(op).put(a).put(b).put(length); }
+  Ops& steps(int n) {
+    for (int i = 0; i < n; ++i) put(veltra::fuzz::kStep);
+    return *this;
+  }
+  Ops& inertion(const Num& v) { return put(veltra::fuzz::kInertion).put(v); }
+  Ops& helpers(const Num& ax, const Num& ay, const Num& bx, const Num& by) {
+    return put(veltra::fuzz::kHelpers).put(ax).put(ay).put(bx).put(by);
+  }
+  Ops& reserve() { return put(veltra::fuzz::kReserve); }
+  // Sub-op 0 creates, 1 identity, 3 multiply, 4 transpose, all on matrix 0.
+  Ops& matrix(int subOp) { return put(veltra::fuzz::kMatrix).put(subOp).put(0).put(0); }
+  // Sub-op 2 rotates, 5 transforms a point.
+  Ops& matrix(int subOp, const Num& a, const Num& b, const Num& c) { return matrix(subOp).put(a).put(b).put(c); }
+  const Bytes& bytes() const { return bytes_; }
+
+ private:
+  Ops& put(int b) {
+    bytes_.push_back(static_cast<std::uint8_t>(b));
+    return *this;
+  }
+  Ops& put(const Num& n) {
+    bytes_.insert(bytes_.end(), n.bytes.begin(), n.bytes.end());
+    return *this;
+  }
+  Bytes bytes_;
+};
+
+std::vector<Bytes> physicsSeeds() {
+  using namespace veltra::fuzz;
+  std::vector<Bytes> seeds;
+  // Two coincident masses split along x.
+  seeds.push_back(Ops().masses(2).set(kSetRange, 0, small(10)).set(kSetRange, 1, small(10)).steps(3).bytes());
+  // A crowd on a few spots, some on another layer, with some inertion kept.
+  Ops crowd;
+  crowd.masses(24).inertion(small(1));
+  for (int i = 0; i < 24; ++i) {
+    crowd.set(kSetX, i, small(i % 5 * 7)).set(kSetY, i, small(i % 3 * 9)).set(kSetRange, i, small(6));
+  }
+  crowd.set(kSetZ, 3, small(1)).set(kSetZ, 7, small(1)).steps(4);
+  seeds.push_back(crowd.bytes());
+  // Non-finite positions and ranges among finite neighbours.
+  Ops hostile;
+  hostile.masses(3).set(kSetX, 0, special(kNaN)).set(kSetRange, 1, special(kInf));
+  hostile.set(kSetY, 2, special(kLowest)).set(kSetRange, 2, small(5)).steps(2);
+  seeds.push_back(hostile.bytes());
+  // Links with huge, negative and infinite lengths, then steps that turn them into velocity.
+  Ops links;
+  links.masses(2).set(kSetX, 1, small(3)).set(kSetY, 1, small(4));
+  links.link(kLinkForced, 0, 1, special(kMax)).link(kLinkFree, 1, 0, small(-20));
+  links.link(kLinkFree, 0, 0, special(kNegInf)).steps(2);
+  seeds.push_back(links.bytes());
+  // A growing speed (inertion above 1) run to overflow.
+  seeds.push_back(Ops().masses(1).inertion(small(3)).set(kSetX, 0, small(100)).steps(40).bytes());
+  // Helpers and matrices with hostile numbers.
+  Ops maths;
+  maths.helpers(special(kNaN), small(1), special(kInf), special(kNegInf))
+      .helpers(small(0), small(0), small(-1), small(0));
+  maths.reserve().matrix(0).matrix(2, special(kNaN), special(kInf), small(1)).matrix(3);
+  maths.matrix(5, special(kMax), special(kLowest), small(2));
+  seeds.push_back(maths.bytes());
+  return seeds;
+}
+
+bool writeSeeds(const fs::path& folder, const std::vector<Bytes>& seeds) {
+  fs::create_directories(folder);
+  int i = 0;
+  for (const Bytes& seed : seeds) {
+    if (!writeFile(folder / ("seed-" + std::to_string(i++)), seed)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_seeds <folder>\n");
+    return 2;
+  }
+  const fs::path root = argv[1];
+  if (!writeSeeds(root / "physics_fuzz", physicsSeeds())) {
+    std::fprintf(stderr, "make_seeds: cannot write under %s\n", argv[1]);
+    return 1;
+  }
+  return 0;
+}
