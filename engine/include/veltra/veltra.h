@@ -1,7 +1,19 @@
-// Veltra: a small 2D engine. Objects live in engine-global tables; the classes
-// below hold only zero-based handles into them, so copies name the same object.
-// Angles are degrees (0 along +x, 90 straight down) unless a function says
-// otherwise; positions are window pixels with y growing downward.
+/// @file veltra.h
+/// Veltra: a small 2D engine, the whole public API in one header.
+///
+/// Objects live in engine-global tables; the classes below hold only zero-based
+/// handles into them, so copies name the same object and nothing is ever freed.
+/// Angles are degrees (0 along +x, 90 straight down, so positive turns clockwise
+/// on screen) unless a function says otherwise; positions are window pixels with
+/// y growing downward. Every float result is rounded to single precision by a
+/// fixed rule, so the same calls give the same bits on every platform.
+///
+/// Bad input: a handle that its table has not handed out (negative, unset, or
+/// not yet created) ends the process at once with one `veltra: ` line on stderr
+/// (on Windows with status 0xC0000417). A creation that fails (missing image,
+/// no font, no device yet) still hands out its handle, prints one `veltra: `
+/// line and leaves an empty slot that later draws skip. Call everything from one
+/// thread.
 #pragma once
 
 #include <stdint.h>
@@ -18,87 +30,146 @@
 #define VELTRA_API __attribute__((visibility("default")))
 #endif
 
+/// The native window a device draws into: an `HWND` on Windows, an
+/// `SDL_Window*` elsewhere. The engine never creates or destroys it.
 #if defined(_WIN32)
 typedef struct HWND__* vLWindow;
 #else
 typedef struct SDL_Window* vLWindow;
 #endif
 
-// A point or vector; most operations read only x and y.
+/// A point or vector in window pixels; most operations read only x and y.
 struct vLVector2 {
-  float x, y, z;
+  float x;  ///< pixels, growing to the right
+  float y;  ///< pixels, growing downward
+  float z;  ///< unused by the helpers and drawing; the third component for matrices
 };
 
-// A round point mass. Every member checks the handle: one that NewPhysX has
-// not handed out ends the process with one line on stderr.
+/// A round point mass in the engine's mass table.
+///
+/// Velocities are in pixels per PhysXUpdate() step and come only from
+/// displacement: every move between two steps (SetX(), SetY(), a link, a push)
+/// is turned into velocity by the next step. Every member checks the handle:
+/// one that NewPhysX() has not handed out ends the process with one line on
+/// stderr.
 class VELTRA_API vLPhysX {
  public:
-  int handle = -1;
-  void NewPhysX();  // new mass, all fields 0
-  void SetX(float);
-  void SetY(float);
-  void SetZ(float);      // layer: only masses with exactly equal z push each other
-  void SetRange(float);  // radius for the overlap test
-  float GetX() const;
-  float GetY() const;
-  float GetZ() const;
-  float GetRange() const;
-  // Places both masses `length` apart on the line through them, about their midpoint.
+  int handle = -1;  ///< index into the mass table; -1 until NewPhysX()
+  /// Creates a new mass with every field 0 (also its previous position, so a
+  /// SetX() before the first step moves it from the origin) and takes its handle.
+  void NewPhysX();
+  void SetX(float);        ///< position x, pixels
+  void SetY(float);        ///< position y, pixels
+  void SetZ(float);        ///< layer: only masses with exactly equal z push each other
+  void SetRange(float);    ///< radius for the overlap test, pixels; 0 or less never collides
+  float GetX() const;      ///< position x, pixels
+  float GetY() const;      ///< position y, pixels
+  float GetZ() const;      ///< layer
+  float GetRange() const;  ///< radius, pixels
+  /// Places both masses `length` pixels apart on the line through them, about
+  /// their midpoint; coincident masses are lined up along x. A negative length
+  /// swaps their sides.
   void LinkForced(vLPhysX other, float length);
-  // Moves `other` to `length` from this mass, in the direction it lay; this one stays.
+  /// Moves `other` to `length` pixels from this mass, in the direction it lay;
+  /// this one stays.
   void LinkFree(vLPhysX other, float length);
 };
 
-// A 4x4 single-precision matrix, row-major; row vectors multiply on the left.
+/// A 4x4 single-precision matrix in the engine's matrix table, row-major
+/// (element (r, c) at index 4r + c); row vectors multiply on the left, so
+/// a x b applies a first. Every member checks the handle as vLPhysX does.
 class VELTRA_API vLMatrix {
  public:
-  int handle = -1;
-  void NewMatrix();  // new matrix, set to the identity
-  void Identity();
-  void Multiply(vLMatrix a, vLMatrix b);     // this = a x b (a applies first); a or b may be this
-  void Rotation(float x, float y, float z);  // radians: pitch about x, yaw about y, roll about z
-  void Transponse();
-  vLVector2 Transform(vLVector2 v, vLVector2 w);  // (v, 1) x this; w is not read
-  float Get(int row, int col);                    // row, col in 0..3, else the process ends
+  int handle = -1;   ///< index into the matrix table; -1 until NewMatrix()
+  void NewMatrix();  ///< new matrix, set to the identity, and takes its handle
+  void Identity();   ///< sets this matrix to the identity
+  /// this = a x b (a applies first); a or b may be this matrix, read in full first.
+  void Multiply(vLMatrix a, vLMatrix b);
+  /// A rotation, in radians (not degrees): pitch x about the x axis, yaw y about
+  /// the y axis, roll z about the z axis, applied roll, pitch, yaw.
+  void Rotation(float x, float y, float z);
+  void Transponse();  ///< replaces this matrix by its transpose
+  /// (v.x, v.y, v.z, 1) x this, returned in x, y, z; `w` is not read.
+  vLVector2 Transform(vLVector2 v, vLVector2 w);
+  /// Element at `row`, `col`, both in 0..3; anything else ends the process.
+  float Get(int row, int col);
 };
 
-// A texture, a sprite and a font handle; each creation fills its own field.
+/// A texture, a sprite and a font handle; each creation fills its own field
+/// and leaves the other two alone. Needs a device: see vLDevice::CreateDevice().
 class VELTRA_API vLMaterial {
  public:
-  int texture = -1, sprite = -1, font = -1;
-  void LoadTexture(const char* file);  // PNG and other image files, kept at their own size
+  int texture = -1;  ///< index into the texture table; -1 until LoadTexture()
+  int sprite = -1;   ///< index into the sprite table; -1 until CreateSprite()
+  int font = -1;     ///< index into the font table; -1 until CreateFontA()
+  /// Loads a PNG (or another image file the platform reads), kept at its own
+  /// size in pixels; a relative name is opened from the current directory.
+  /// A null, missing or unreadable file leaves an empty texture slot.
+  void LoadTexture(const char* file);
+  /// Creates the sprite that Draw() draws textures through.
   void CreateSprite();
-  // `height` is the line height in pixels; `flag` is the weight (0 or 1, both regular).
+  /// `height` is the line height in pixels; `flag` is the weight (0 or 1, both
+  /// regular); `face` names a system font, and a missing face falls back to an
+  /// installed sans font. A null face leaves an empty font slot.
   void CreateFontA(int height, bool flag, const char* face);
 };
 
-// The drawing front end. It holds no state: every object drives the one device.
-// Colours take the low 8 bits of each component, with alpha 255.
+/// The drawing front end. It holds no state: every object drives the one
+/// device, so copies and fresh objects are interchangeable. Colours take the
+/// low 8 bits of each component (so 256 is 0 and -1 is 255), with alpha 255.
+///
+/// A frame is Clear(), BeginRender(), any number of SetTexture(), Draw() and
+/// DrawT(), EndRender(), then DrawAll(). Before a successful CreateDevice()
+/// every call is harmless and draws nothing.
 class VELTRA_API vLDevice {
  public:
-  bool CreateDevice(vLWindow window);  // false when no device could be made on the window
-  void Lighting(uint32_t value);
-  void ZAxis(bool enable);
+  /// Creates the one device on `window`, drawing into its client area; false
+  /// (with one `veltra: ` line) when none could be made, and for a null window.
+  bool CreateDevice(vLWindow window);
+  void Lighting(uint32_t value);  ///< the lighting render state, passed on unchanged
+  void ZAxis(bool enable);        ///< depth test on or off
+  /// Clears the whole frame to the colour (and depth to 1, stencil to 0).
   void Clear(int red, int green, int blue);
-  void BeginRender();
-  void EndRender();
-  void DrawAll();  // present, paced by the display's refresh where it has vsync
+  void BeginRender();  ///< opens the frame's scene
+  void EndRender();    ///< closes the frame's scene
+  void DrawAll();      ///< presents the frame, paced by the display's refresh where it has vsync
+  /// Binds the material's texture to stage 0 (none for an empty slot).
   void SetTexture(vLMaterial material);
-  // Draws the whole texture turned by `angle` about `pivot` (image pixels), with
-  // the pivot on `position`; the trailing ints and both z fields are ignored.
+  /// Draws the material's whole texture, alpha-blended, turned by `angle`
+  /// degrees (clockwise on screen) about `pivot` (image pixels from its
+  /// top-left corner), with the pivot on `position` (window pixels). The
+  /// trailing ints and both z fields are ignored; an empty slot draws nothing.
   void Draw(vLMaterial material, vLVector2 position, vLVector2 pivot, float angle, int, int, int);
-  // Draws text from (trunc(x), trunc(y)), unclipped.
+  /// Draws one line of `text` (bytes up to its terminating zero) with font
+  /// handle `font` (a vLMaterial::font), top-left at (trunc(x), trunc(y)),
+  /// unclipped, in the given colour. Null text draws nothing.
   void DrawT(int font, const char* text, vLVector2 position, int red, int green, int blue);
-  bool Screenshot(const char* pngFile);  // the back buffer as it stands, as PNG
+  /// Writes the back buffer as it stands to a PNG file: call it after
+  /// EndRender() and before DrawAll(). False, with one `veltra: ` line, when
+  /// there is no device or the file cannot be written.
+  bool Screenshot(const char* pngFile);
 };
 
-VELTRA_API void vLInitialize();               // reserves room for 50 objects in every table
-VELTRA_API void PhysXUpdate();                // one physics step over every mass
-VELTRA_API void PhysXInertion(float factor);  // velocity kept per step: 0 stops, 1 keeps
+/// Reserves room for 50 objects in every table, so the first 50 creations in
+/// each need no new storage. Optional; handles and contents stay as they are.
+VELTRA_API void vLInitialize();
+/// One physics step over every mass, in handle order: motion (each
+/// displacement since the last step becomes velocity), snapshot, then every
+/// overlapping pair on the same layer pushed apart by its whole overlap.
+VELTRA_API void PhysXUpdate();
+/// Velocity kept per step: 0 (the default) stops masses after one step, 1
+/// keeps their speed, above 1 speeds them up, negative reverses them. Not checked.
+VELTRA_API void PhysXInertion(float factor);
 
+/// Degrees to radians, with pi as the single-precision 3.1415927.
 VELTRA_API float vLDegtorad(float degrees);
-VELTRA_API float vLPointDirection(vLVector2 a, vLVector2 b);  // degrees in [-180, 180]
-VELTRA_API float vLPointDistance(vLVector2 a, vLVector2 b);   // in the plane; z is ignored
+/// Direction from a to b in degrees, in [-180, 180]; 0 for equal points.
+VELTRA_API float vLPointDirection(vLVector2 a, vLVector2 b);
+/// Distance from a to b in the plane, pixels; z is ignored.
+VELTRA_API float vLPointDistance(vLVector2 a, vLVector2 b);
+/// The x part of a vector `length` long pointing `direction` degrees.
 VELTRA_API float vLLengthdirX(float length, float direction);
+/// The y part of a vector `length` long pointing `direction` degrees (90 is down).
 VELTRA_API float vLLengthdirY(float length, float direction);
+/// Both parts at once, bit for bit vLLengthdirX() and vLLengthdirY(); z is 0.
 VELTRA_API vLVector2 vLLengthdir(float length, float direction);
