@@ -1,0 +1,26 @@
+# Checks of the tree and of what it installs, rather than of engine code.
+# Skipped in the sanitizer build: they test no engine behaviour, and an
+# outside program would need the sanitizer runtime to load the library.
+if(VELTRA_SANITIZE)
+  return()
+endif()
+
+add_test(NAME format COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-format.sh)
+set_tests_properties(format PROPERTIES SKIP_RETURN_CODE 77)
+
+# A broken CMakePresets.json only shows when someone picks a preset.
+add_test(NAME presets COMMAND ${CMAKE_COMMAND} --list-presets=all WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+set_tests_properties(presets PROPERTIES
+  PASS_REGULAR_EXPRESSION "\"debug\".*\"release\".*\"sanitize\".*\"windows-cross\".*\"debug\".*\"release\".*\"sanitize\"")
+
+# Doxygen fails on any public name of the header left undocumented.
+if(DOXYGEN_FOUND)
+  add_test(NAME api_docs COMMAND Doxygen::doxygen ${PROJECT_BINARY_DIR}/Doxyfile.docs WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+endif()
+
+# Installs into a temporary prefix and builds an outside program against it.
+if(UNIX AND NOT APPLE AND NOT CMAKE_CROSSCOMPILING)
+  add_test(NAME consumer
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/consumer/run.sh ${CMAKE_COMMAND} ${PROJECT_BINARY_DIR}
+            ${CMAKE_CXX_COMPILER} ${CMAKE_GENERATOR} ${PROJECT_VERSION} ${VELTRA_SOVERSION})
+endif()
