@@ -1,0 +1,48 @@
+// State the SDL2 backend's files share, and the few seams its tests use.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace veltra {
+namespace sdl {
+
+// The renderer, or null before a device exists or once its window is gone.
+// Every drawing call goes through this, so nothing touches a dead renderer.
+SDL_Renderer* liveRenderer();
+bool softwareRenderer();  // the live renderer draws in software
+// Counts the renderers the backend has drawn with; textures remember the one
+// they were made on and are skipped by any other.
+std::uint32_t rendererGeneration();
+
+// One "veltra: " line on stderr, at most once per `key` (a cause that repeats
+// every frame must not flood the log).
+void warnOnce(const char* key, const char* format, ...);
+
+struct FontFile {
+  std::string path;  // empty when no font was found
+  int index = 0;     // the face within a collection file
+  bool bold = false;
+};
+// The scalable font fontconfig picks for `face`, falling back to the nearest
+// installed one (a sans face for a missing sans face such as Verdana).
+// Weights of 600 and more ask for bold.
+FontFile findFontFile(const char* face, int weight);
+
+struct TextCacheStats {
+  std::size_t entries = 0;
+  std::size_t bytes = 0;
+  std::uint64_t rasterised = 0;  // texts rendered to a texture since start
+};
+TextCacheStats textCacheStats();
+void clearTextCache();  // drops every cached texture (on a renderer change, and for tests)
+
+// The cache's bounds: beyond either, the least recently drawn text goes first.
+constexpr std::size_t kTextCacheEntries = 256;
+constexpr std::size_t kTextCacheBytes = 16u << 20;
+
+}  // namespace sdl
+}  // namespace veltra

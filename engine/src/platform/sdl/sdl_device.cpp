@@ -1,0 +1,205 @@
+// SDL2 backend: the device (one SDL_Renderer on the caller's window), frame
+// operations, pacing and screenshots.
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/sdl/sdl_backend.h"
+
+namespace veltra {
+namespace sdl {
+namespace {
+
+struct Device {
+  SDL_Window* window = nullptr;
+  Uint32 windowId = 0;
+  SDL_Renderer* renderer = nullptr;
+  bool software = false;
+  std::uint32_t generation = 0;
+  // Present pacing: a vsynced renderer paces itself; without vsync (or where
+  // vsync turns out not to wait) present sleeps to the display's rate.
+  bool pace = false;
+  bool selfPaced = false;
+  int quickPresents = 0;
+  Uint64 interval = 0;
+  Uint64 lastPresent = 0;
+  Uint64 nextPresent = 0;
+};
+
+Device gDevice;
+
+bool isHeadlessDriver() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+void setUpPacing(SDL_Window* window, bool vsync) {
+  Device& d = gDevice;
+  SDL_DisplayMode mode;
+  int hz = 60;
+  if (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0) hz = mode.refresh_rate;
+  d.interval = SDL_GetPerformanceFrequency() / static_cast<Uint64>(hz);
+  // No display to pace to when headless; SDL_RENDER_VSYNC=0 asks for no pacing at all.
+  d.pace = !isHeadlessDriver() && SDL_GetHintBoolean(SDL_HINT_RENDER_VSYNC, SDL_TRUE);
+  d.selfPaced = !vsync;
+  d.quickPresents = 0;
+  d.lastPresent = d.nextPresent = 0;
+}
+
+void pacePresent() {
+  Device& d = gDevice;
+  if (!d.pace) return;
+  const Uint64 now = SDL_GetPerformanceCounter();
+  if (!d.selfPaced) {
+    // Some drivers claim vsync and return at once: after a run of such
+    // presents, fall back to pacing here.
+    const bool quick = d.lastPresent != 0 && now - d.lastPresent < d.interval / 2;
+    d.quickPresents = quick ? d.quickPresents + 1 : 0;
+    d.lastPresent = now;
+    if (d.quickPresents < 30) return;
+    d.selfPaced = true;
+  }
+  if (d.nextPresent == 0 || now > d.nextPresent + d.interval) d.nextPresent = now;
+  if (d.nextPresent > now) {
+    const Uint64 ms = (d.nextPresent - now) * 1000 / SDL_GetPerformanceFrequency();
+    if (ms > 0) SDL_Delay(static_cast<Uint32>(ms));
+  }
+  d.nextPresent += d.interval;
+}
+
+}  // namespace
+
+SDL_Renderer* liveRenderer() {
+  Device& d = gDevice;
+  if (!d.renderer) return nullptr;
+  // SDL2 leaves the renderer dangling when its window is destroyed: look the
+  // window up by id so a dead or replaced window is never drawn to.
+  if (SDL_GetWindowFromID(d.windowId) != d.window) {
+    warnOnce("window-gone", "the device's window is gone: drawing stops until the next CreateDevice");
+    d.renderer = nullptr;
+    ++d.generation;
+    clearTextCache();
+  }
+  return d.renderer;
+}
+
+bool softwareRenderer() { return gDevice.software; }
+
+std::uint32_t rendererGeneration() { return gDevice.generation; }
+
+void warnOnce(const char* key, const char* format, ...) {
+  static std::set<std::string> seen;
+  if (!seen.insert(key).second) return;
+  std::va_list args;
+  va_start(args, format);
+  std::fputs("veltra: ", stderr);
+  std::vfprintf(stderr, format, args);
+  std::fputc('\n', stderr);
+  va_end(args);
+}
+
+}  // namespace sdl
+
+namespace platform {
+using sdl::gDevice;
+
+bool createDevice(vLWindow window) {
+  if (!window) {
+    std::fprintf(stderr, "veltra: cannot create the device: no window given\n");
+    return false;
+  }
+  const Uint32 id = SDL_GetWindowID(window);
+  if (id == 0) {
+    std::fprintf(stderr, "veltra: cannot create the device: %s\n", SDL_GetError());
+    return false;
+  }
+  // A window keeps one renderer: a second CreateDevice on it reuses it.
+  SDL_Renderer* renderer = SDL_GetRenderer(window);
+  if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+  if (!renderer) {
+    std::fprintf(stderr, "veltra: cannot create the device: %s\n", SDL_GetError());
+    return false;
+  }
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(renderer, &info) != 0) info.flags = 0;
+  SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
+
+  sdl::Device& d = gDevice;
+  if (renderer != sdl::liveRenderer()) {
+    ++d.generation;
+    sdl::clearTextCache();
+  }
+  d.window = window;
+  d.windowId = id;
+  d.renderer = renderer;
+  d.software = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+  sdl::setUpPacing(window, (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0);
+  return true;
+}
+
+bool hasDevice() { return sdl::liveRenderer() != nullptr; }
+
+// The 2D renderer has no lighting and no depth buffer: sprites and text draw
+// unlit and in call order, as the sprite path of the other backend does.
+void setLighting(std::uint32_t) {}
+void setDepthTest(bool) {}
+
+void clear(std::uint32_t argb) {
+  SDL_Renderer* r = sdl::liveRenderer();
+  if (!r) return;
+  SDL_SetRenderDrawColor(r, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, 0xFF);
+  SDL_RenderClear(r);
+}
+
+// SDL has no scene brackets; drawing is queued and flushed by present.
+void beginScene() {}
+void endScene() {}
+
+void present() {
+  SDL_Renderer* r = sdl::liveRenderer();
+  if (!r) return;
+  SDL_RenderPresent(r);
+  sdl::pacePresent();
+}
+
+// SDL_Renderer has no texture stages: every copy names its texture.
+void bindTexture(Texture*) {}
+
+bool saveScreenshot(const char* pngFile) {
+  if (!pngFile) {
+    std::fprintf(stderr, "veltra: cannot save a screenshot: no file name given\n");
+    return false;
+  }
+  SDL_Renderer* r = sdl::liveRenderer();
+  if (!r) {
+    std::fprintf(stderr, "veltra: cannot save screenshot \"%s\": no device\n", pngFile);
+    return false;
+  }
+  int w = 0, h = 0;
+  SDL_Surface* shot = nullptr;
+  if (SDL_GetRendererOutputSize(r, &w, &h) == 0 && w > 0 && h > 0)
+    shot = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+  bool ok = shot && SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_ARGB8888, shot->pixels, shot->pitch) == 0;
+  if (ok) {
+    // The back buffer's alpha is whatever blending left there; a picture of it is opaque.
+    for (int y = 0; y < h; ++y) {
+      Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(shot->pixels) + y * shot->pitch);
+      for (int x = 0; x < w; ++x) row[x] |= 0xFF000000u;
+    }
+    ok = IMG_SavePNG(shot, pngFile) == 0;
+  }
+  if (!ok) std::fprintf(stderr, "veltra: cannot save screenshot \"%s\": %s\n", pngFile, SDL_GetError());
+  SDL_FreeSurface(shot);
+  return ok;
+}
+
+}  // namespace platform
+}  // namespace veltra

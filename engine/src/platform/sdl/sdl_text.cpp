@@ -1,0 +1,252 @@
+// SDL2 backend: fonts found through fontconfig and drawn with SDL2_ttf, with a
+// bounded cache of rendered lines so that text drawn every frame is
+// rasterised once.
+#include <SDL.h>
+#include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <list>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "platform/platform.h"
+#include "platform/sdl/sdl_backend.h"
+
+namespace veltra {
+namespace platform {
+
+struct Font {
+  TTF_Font* font;
+  int cellHeight;
+};
+
+}  // namespace platform
+
+namespace sdl {
+namespace {
+
+using platform::Font;
+
+// Cell heights past this are no text a screen can show.
+constexpr int kMaxFontHeight = 4096;
+
+struct TextKey {
+  const Font* font;
+  std::string text;
+  bool operator==(const TextKey& o) const { return font == o.font && text == o.text; }
+};
+
+struct TextKeyHash {
+  std::size_t operator()(const TextKey& k) const {
+    return std::hash<std::string_view>()(k.text) ^ (std::hash<const void*>()(k.font) * 31);
+  }
+};
+
+struct TextEntry {
+  TextKey key;
+  SDL_Texture* texture;  // null when the text renders to nothing
+  int width, height;
+  std::uint32_t modulation;
+};
+
+class TextCache {
+ public:
+  // The cached line for `key`, rendering it on a miss; moves it to the front.
+  TextEntry& get(const TextKey& key, SDL_Renderer* renderer) {
+    auto found = index_.find(key);
+    if (found != index_.end()) {
+      lru_.splice(lru_.begin(), lru_, found->second);
+      return *found->second;
+    }
+    lru_.push_front(render(key, renderer));
+    index_.emplace(key, lru_.begin());
+    bytes_ += sizeOf(lru_.front());
+    ++rasterised_;
+    while (lru_.size() > 1 && (lru_.size() > kTextCacheEntries || bytes_ > kTextCacheBytes)) dropLast();
+    return lru_.front();
+  }
+
+  void clear() {
+    // Textures of a renderer that went away with its window are not ours to free.
+    const bool live = liveRenderer() != nullptr;
+    for (TextEntry& e : lru_)
+      if (live && e.texture) SDL_DestroyTexture(e.texture);
+    lru_.clear();
+    index_.clear();
+    bytes_ = 0;
+  }
+
+  TextCacheStats stats() const { return TextCacheStats{lru_.size(), bytes_, rasterised_}; }
+
+ private:
+  static std::size_t sizeOf(const TextEntry& e) { return static_cast<std::size_t>(e.width) * e.height * 4; }
+
+  static TextEntry render(const TextKey& key, SDL_Renderer* renderer) {
+    TextEntry e{key, nullptr, 0, 0, 0xFFFFFFFFu};
+    // White, so one raster serves every colour through colour modulation.
+    const SDL_Color white{255, 255, 255, 255};
+    TTF_Font* f = key.font->font;
+    SDL_Surface* line = key.text.find('\n') == std::string::npos
+                            ? TTF_RenderUTF8_Blended(f, key.text.c_str(), white)
+                            : TTF_RenderUTF8_Blended_Wrapped(f, key.text.c_str(), white, 0);
+    if (!line) {
+      // All-blank text has nothing to draw; anything else is worth one line.
+      if (key.text.find_first_not_of(" \t\r\n") != std::string::npos)
+        warnOnce("text-render", "cannot render text \"%.40s\": %s", key.text.c_str(), TTF_GetError());
+      return e;
+    }
+    e.texture = SDL_CreateTextureFromSurface(renderer, line);
+    if (e.texture) {
+      SDL_SetTextureBlendMode(e.texture, SDL_BLENDMODE_BLEND);
+      e.width = line->w;
+      e.height = line->h;
+    } else {
+      warnOnce("text-texture", "cannot draw text \"%.40s\" (%d x %d pixels): %s", key.text.c_str(), line->w, line->h,
+               SDL_GetError());
+    }
+    SDL_FreeSurface(line);
+    return e;
+  }
+
+  void dropLast() {
+    TextEntry& e = lru_.back();
+    if (e.texture) SDL_DestroyTexture(e.texture);
+    bytes_ -= sizeOf(e);
+    index_.erase(e.key);
+    lru_.pop_back();
+  }
+
+  std::list<TextEntry> lru_;
+  std::unordered_map<TextKey, std::list<TextEntry>::iterator, TextKeyHash> index_;
+  std::size_t bytes_ = 0;
+  std::uint64_t rasterised_ = 0;
+};
+
+TextCache& textCache() {
+  static TextCache* cache = new TextCache;  // never torn down: SDL may be gone at exit
+  return *cache;
+}
+
+// Largest size whose cell (ascent + descent) fits `height` pixels; with the
+// common fonts that is an exact fit.
+bool sizeToCell(TTF_Font* font, int height) {
+  int size = height;
+  if (TTF_SetFontSize(font, size) != 0) return false;
+  const int first = TTF_FontHeight(font);
+  if (first <= 0) return false;
+  size = static_cast<int>(static_cast<long long>(height) * height / first);
+  if (size < 1) size = 1;
+  TTF_SetFontSize(font, size);
+  while (size > 1 && TTF_FontHeight(font) > height) TTF_SetFontSize(font, --size);
+  while (true) {
+    if (TTF_SetFontSize(font, size + 1) != 0) break;
+    if (TTF_FontHeight(font) > height) break;
+    ++size;
+  }
+  return TTF_SetFontSize(font, size) == 0;
+}
+
+}  // namespace
+
+FontFile findFontFile(const char* face, int weight) {
+  FontFile result;
+  if (!face || !FcInit()) return result;
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face));
+  FcPatternAddInteger(pattern, FC_WEIGHT, weight >= 600 ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  // The best match first; bitmap faces cannot be sized, so skip to a scalable one.
+  FcResult status = FcResultNoMatch;
+  FcFontSet* fonts = FcFontSort(nullptr, pattern, FcFalse, nullptr, &status);
+  for (int i = 0; fonts && i < fonts->nfont && result.path.empty(); ++i) {
+    FcPattern* font = fonts->fonts[i];
+    FcBool scalable = FcFalse;
+    FcChar8* file = nullptr;
+    if (FcPatternGetBool(font, FC_SCALABLE, 0, &scalable) != FcResultMatch || !scalable) continue;
+    if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch) continue;
+    result.path = reinterpret_cast<const char*>(file);
+    FcPatternGetInteger(font, FC_INDEX, 0, &result.index);
+    int found = FC_WEIGHT_REGULAR;
+    FcPatternGetInteger(font, FC_WEIGHT, 0, &found);
+    result.bold = found >= FC_WEIGHT_BOLD;
+  }
+  if (fonts) FcFontSetDestroy(fonts);
+  FcPatternDestroy(pattern);
+  return result;
+}
+
+TextCacheStats textCacheStats() { return textCache().stats(); }
+
+void clearTextCache() { textCache().clear(); }
+
+}  // namespace sdl
+
+namespace platform {
+
+Font* createFont(int height, int weight, const char* face) {
+  if (!face) {
+    std::fprintf(stderr, "veltra: cannot create font: no face name given\n");
+    return nullptr;
+  }
+  if (!sdl::liveRenderer()) {
+    std::fprintf(stderr, "veltra: cannot create font \"%s\": no device yet\n", face);
+    return nullptr;
+  }
+  if (height < 1 || height > sdl::kMaxFontHeight) {
+    std::fprintf(stderr, "veltra: cannot create font \"%s\" at height %d: heights run 1 to %d\n", face, height,
+                 sdl::kMaxFontHeight);
+    return nullptr;
+  }
+  if (!TTF_WasInit() && TTF_Init() != 0) {
+    std::fprintf(stderr, "veltra: cannot create font \"%s\": %s\n", face, TTF_GetError());
+    return nullptr;
+  }
+  const sdl::FontFile file = sdl::findFontFile(face, weight);
+  if (file.path.empty()) {
+    std::fprintf(stderr, "veltra: cannot create font \"%s\": no font found\n", face);
+    return nullptr;
+  }
+  TTF_Font* font = TTF_OpenFontIndex(file.path.c_str(), height, file.index);
+  if (!font || !sdl::sizeToCell(font, height)) {
+    std::fprintf(stderr, "veltra: cannot create font \"%s\" from \"%s\": %s\n", face, file.path.c_str(),
+                 TTF_GetError());
+    if (font) TTF_CloseFont(font);
+    return nullptr;
+  }
+  if (weight >= 600 && !file.bold) TTF_SetFontStyle(font, TTF_STYLE_BOLD);
+  return new Font{font, TTF_FontHeight(font)};
+}
+
+void drawText(Font* font, const char* text, int count, int left, int top, int, int, std::uint32_t argb) {
+  if (!font || !text || count <= 0) return;
+  SDL_Renderer* r = sdl::liveRenderer();
+  if (!r) return;
+  // One key reused across calls: a cache hit allocates nothing.
+  static sdl::TextKey* key = new sdl::TextKey{nullptr, {}};
+  key->font = font;
+  key->text.assign(text, static_cast<std::size_t>(count));
+  sdl::TextEntry& line = sdl::textCache().get(*key, r);
+  if (!line.texture) return;
+  int outW = 0, outH = 0;
+  SDL_GetRendererOutputSize(r, &outW, &outH);
+  // Nothing is clipped, but a line wholly off the target is skipped, in 64
+  // bits, before SDL's int rectangle maths can overflow.
+  const long long x = left, y = top;
+  if (x >= outW || y >= outH || x + line.width <= 0 || y + line.height <= 0) return;
+  if (line.modulation != argb) {
+    SDL_SetTextureColorMod(line.texture, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+    SDL_SetTextureAlphaMod(line.texture, argb >> 24);
+    line.modulation = argb;
+  }
+  const SDL_Rect dst{left, top, line.width, line.height};
+  SDL_RenderCopy(r, line.texture, nullptr, &dst);
+}
+
+}  // namespace platform
+}  // namespace veltra
