@@ -1,0 +1,201 @@
+#include <cmath>
+#include <cstdio>
+
+#include "headless_sdl.h"
+
+using Render = Headless;
+
+namespace {
+
+constexpr std::uint32_t kBackground = 0xFF0A141Eu;  // Clear(10, 20, 30)
+
+// Every texel its own colour, so a misplaced or turned texel shows.
+std::uint32_t patterned(int u, int v) {
+  return 0xFF000000u | static_cast<std::uint32_t>(u * 6 + 3) << 16 | static_cast<std::uint32_t>(v * 6 + 3) << 8 | 0x99u;
+}
+
+vLMaterial spriteOf(const std::string& path) {
+  vLMaterial m;
+  m.LoadTexture(path.c_str());
+  m.CreateSprite();
+  return m;
+}
+
+struct Placement {
+  int w, h;
+  float pivotX, pivotY, x, y, angle;
+};
+
+// What the exact transform puts at pixel (px, py): the texel under the pixel
+// centre, mapped back through the rotation, or the background. Exact at right
+// angles, where cos and sin are 0 or +-1.
+std::uint32_t expectedAt(const Placement& p, int px, int py) {
+  const double t = p.angle * 3.14159265358979323846 / 180.0;
+  const double c = std::nearbyint(std::cos(t)), s = std::nearbyint(std::sin(t));
+  const double dx = px + 0.5 - p.x, dy = py + 0.5 - p.y;
+  const double u = p.pivotX + c * dx + s * dy, v = p.pivotY - s * dx + c * dy;
+  if (u < 0 || v < 0 || u >= p.w || v >= p.h) return kBackground;
+  return patterned(static_cast<int>(u), static_cast<int>(v));
+}
+
+void drawPlacement(vLDevice& device, const Placement& p, int a = 0, int b = 0, int c = 0, float z = 0) {
+  const std::string path = writePng("pattern" + std::to_string(p.w) + "x" + std::to_string(p.h), p.w, p.h, patterned);
+  const vLMaterial m = spriteOf(path);
+  device.Clear(10, 20, 30);
+  device.BeginRender();
+  device.SetTexture(m);
+  device.Draw(m, vLVector2{p.x, p.y, z}, vLVector2{p.pivotX, p.pivotY, -z}, p.angle, a, b, c);
+  device.EndRender();
+}
+
+int countDifferences(const Frame& frame, const Placement& p) {
+  int wrong = 0;
+  for (int y = 0; y < kFrameHeight; ++y)
+    for (int x = 0; x < kFrameWidth; ++x) wrong += frame.at(x, y) != expectedAt(p, x, y);
+  return wrong;
+}
+
+}  // namespace
+
+TEST_F(Render, ClearTakesEachComponentModulo256WithOpaqueAlpha) {
+  const struct {
+    int r, g, b;
+    std::uint32_t argb;
+  } cases[] = {
+      {10, 20, 30, 0xFF0A141Eu}, {256, -1, 300, 0xFF00FF2Cu}, {0, 0, 0, 0xFF000000u}, {-256, 511, 255, 0xFF00FFFFu}};
+  for (const auto& c : cases) {
+    device.Clear(c.r, c.g, c.b);
+    const Frame f = grabFrame();
+    for (int i : {0, kFrameWidth * kFrameHeight / 2 + 17, kFrameWidth * kFrameHeight - 1})
+      EXPECT_EQ(f.pixels[i], c.argb) << c.r << ", " << c.g << ", " << c.b;
+  }
+}
+
+TEST_F(Render, DrawPutsThePivotOnThePositionAndTurnsClockwise) {
+  const Placement cases[] = {
+      {6, 4, 7, 7, 100, 50, 0},     // top-left at position - pivot, outside the image
+      {40, 20, 0, 0, 300, 200, 0},  // drawn at the image's own size
+      {5, 3, 1, 0, 100, 50, 90},    // one texel right of the pivot lands one pixel below
+      {6, 4, 2, 1, 200, 100, 90},  {7, 4, 3, 2, 150, 120, 180}, {5, 8, 0, 0, 320, 240, 270},
+      {5, 8, 4, 7, 320, 240, -90}, {9, 6, 4, 3, 60, 400, 450},  // a turn and a quarter is a quarter
+      {9, 6, 4, 3, 60, 400, 360},  {8, 8, 4, 4, 3, 2, 90},      // partly off the target
+  };
+  for (const Placement& p : cases) {
+    drawPlacement(device, p);
+    EXPECT_EQ(countDifferences(grabFrame(), p), 0) << p.w << "x" << p.h << " pivot " << p.pivotX << "," << p.pivotY
+                                                   << " at " << p.x << "," << p.y << " angle " << p.angle;
+  }
+}
+
+TEST_F(Render, OddAnglesStayCloseToTheExactTurn) {
+  // Off the right angles, sampling rounds texel edges by a pixel either way.
+  const Placement p{24, 16, 12, 8, 320, 240, 30};
+  drawPlacement(device, p);
+  const Frame f = grabFrame();
+  int inside = 0, wrongInside = 0;
+  const double t = p.angle * 3.14159265358979323846 / 180.0;
+  for (int y = 200; y < 280; ++y)
+    for (int x = 280; x < 360; ++x) {
+      const double dx = x + 0.5 - p.x, dy = y + 0.5 - p.y;
+      const double u = p.pivotX + std::cos(t) * dx + std::sin(t) * dy,
+                   v = p.pivotY - std::sin(t) * dx + std::cos(t) * dy;
+      const bool deep = u > 1 && v > 1 && u < p.w - 1 && v < p.h - 1;
+      const bool outside = u < -1 || v < -1 || u > p.w + 1 || v > p.h + 1;
+      if (outside) {
+        EXPECT_EQ(f.at(x, y), kBackground) << x << "," << y;
+      }
+      if (!deep) continue;
+      ++inside;
+      const std::uint32_t got = f.at(x, y);
+      // The nearest texel, or one of its neighbours where the pixel centre sits near an edge.
+      bool near = false;
+      for (int du = -1; du <= 1; ++du)
+        for (int dv = -1; dv <= 1; ++dv) near |= got == patterned(static_cast<int>(u) + du, static_cast<int>(v) + dv);
+      wrongInside += !near;
+    }
+  EXPECT_GT(inside, 250);
+  EXPECT_EQ(wrongInside, 0);
+}
+
+TEST_F(Render, TrailingIntsAndZFieldsChangeNothing) {
+  const Placement p{6, 5, 2, 2, 100, 100, 90};
+  drawPlacement(device, p, 0, 0, 0, 0);
+  const Frame plain = grabFrame();
+  drawPlacement(device, p, 12, 12, 12, 5);
+  EXPECT_TRUE(plain.pixels == grabFrame().pixels);
+}
+
+TEST_F(Render, HalfTransparentTexelsBlendOverTheBackground) {
+  // (255, 0, 0) at alpha 128 over (0, 0, 255); integer blending may round by one.
+  const std::string path = writePng("halfred", 4, 4, [](int, int) { return 0x80FF0000u; });
+  const vLMaterial m = spriteOf(path);
+  device.Clear(0, 0, 255);
+  device.Draw(m, vLVector2{20, 20, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
+  const std::uint32_t got = grabFrame().at(21, 21);
+  EXPECT_NEAR(static_cast<int>(got >> 16 & 0xFF), 128, 1);
+  EXPECT_EQ(static_cast<int>(got >> 8 & 0xFF), 0);
+  EXPECT_NEAR(static_cast<int>(got & 0xFF), 127, 1);
+  EXPECT_EQ(grabFrame().at(24, 21), 0xFF0000FFu);
+}
+
+TEST_F(Render, MissingFilesAndEmptySlotsDrawNothing) {
+  const std::string garbage = ::testing::TempDir() + "veltra_garbage.png";
+  if (std::FILE* f = std::fopen(garbage.c_str(), "wb")) {
+    std::fputs("not an image at all", f);
+    std::fclose(f);
+  }
+  ::testing::internal::CaptureStderr();
+  vLMaterial missing, broken, nameless;
+  missing.LoadTexture("no/such/block.png");
+  broken.LoadTexture(garbage.c_str());
+  nameless.LoadTexture(nullptr);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("veltra: cannot load texture \"no/such/block.png\": No such file or directory\n"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("veltra: cannot load texture \"" + garbage + "\": "), std::string::npos) << err;
+  EXPECT_NE(err.find("veltra: cannot load texture: no file name given\n"), std::string::npos) << err;
+  EXPECT_EQ(missing.texture, 0);
+  EXPECT_EQ(broken.texture, 1);
+  EXPECT_EQ(nameless.texture, 2);
+
+  vLMaterial good = spriteOf(writePng("white", 8, 8, [](int, int) { return 0xFFFFFFFFu; }));
+  vLMaterial spriteless = good;
+  spriteless.sprite = veltra::spriteTable().append(nullptr);
+  for (vLMaterial* m : {&missing, &broken, &nameless}) m->CreateSprite();
+  device.Clear(10, 20, 30);
+  for (const vLMaterial& m : {missing, broken, nameless, spriteless}) {
+    device.SetTexture(m);
+    device.Draw(m, vLVector2{50, 50, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
+  }
+  const Frame f = grabFrame();
+  for (std::uint32_t p : f.pixels) ASSERT_EQ(p, kBackground);
+}
+
+TEST_F(Render, ScreenshotWritesTheBackBufferAsItStands) {
+  const Placement p{6, 4, 0, 0, 10, 10, 0};
+  drawPlacement(device, p);
+  const std::string shot = ::testing::TempDir() + "veltra_shot.png";
+  ASSERT_TRUE(device.Screenshot(shot.c_str()));
+  SDL_Surface* raw = IMG_Load(shot.c_str());
+  ASSERT_NE(raw, nullptr) << IMG_GetError();
+  SDL_Surface* img = SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_ARGB8888, 0);
+  SDL_FreeSurface(raw);
+  ASSERT_EQ(img->w, kFrameWidth);
+  ASSERT_EQ(img->h, kFrameHeight);
+  const Frame f = grabFrame();
+  int wrong = 0;
+  for (int y = 0; y < img->h; ++y)
+    for (int x = 0; x < img->w; ++x)
+      wrong +=
+          reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(img->pixels) + y * img->pitch)[x] != f.at(x, y);
+  SDL_FreeSurface(img);
+  EXPECT_EQ(wrong, 0);
+
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(device.Screenshot(nullptr));
+  EXPECT_FALSE(device.Screenshot("/no/such/folder/shot.png"));
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("veltra: cannot save a screenshot: no file name given\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("veltra: cannot save screenshot \"/no/such/folder/shot.png\": "), std::string::npos) << err;
+}
