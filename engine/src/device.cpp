@@ -15,7 +15,8 @@
 namespace veltra {
 
 int truncToInt(float value) {
-  if (!(value == value)) return 0;
+  // NaN goes where x86's truncation puts it, far off any target.
+  if (!(value == value)) return INT_MIN;
   if (value >= 2147483648.0f) return INT_MAX;
   if (value <= -2147483648.0f) return INT_MIN;
   return static_cast<int>(value);

@@ -12,8 +12,8 @@ constexpr std::uint32_t packColour(int red, int green, int blue) {
          (static_cast<std::uint32_t>(green) & 0xFFu) << 8 | (static_cast<std::uint32_t>(blue) & 0xFFu);
 }
 
-// Toward zero, saturated at the int range; NaN gives 0. A plain cast of an
-// out-of-range float is undefined behaviour.
+// Toward zero, saturated at the int range; NaN gives INT_MIN. A plain cast of
+// an out-of-range float is undefined behaviour.
 int truncToInt(float value);
 
 struct TextRect {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/platform.h"
+
 namespace veltra {
 namespace sdl {
 
@@ -31,6 +33,8 @@ struct FontFile {
 // installed one (a sans face for a missing sans face such as Verdana).
 // Weights of 600 and more ask for bold.
 FontFile findFontFile(const char* face, int weight);
+// The cell (ascent + descent) in pixels of a font createFont made.
+int cellHeight(const platform::Font* font);
 
 struct TextCacheStats {
   std::size_t entries = 0;

@@ -131,23 +131,24 @@ TextCache& textCache() {
   return *cache;
 }
 
-// Largest size whose cell (ascent + descent) fits `height` pixels; with the
-// common fonts that is an exact fit.
+// SDL_ttf sizes a font at ptsize * dpi / 72 pixels: at 9 dpi a ptsize counts
+// eighths of a pixel, fine enough to give every cell height.
+int cellAt(TTF_Font* font, int eighths) {
+  return TTF_SetFontSizeDPI(font, eighths, 9, 9) == 0 ? TTF_FontHeight(font) : -1;
+}
+
+// The largest size whose cell (ascent + descent) fits `height` pixels, or a
+// whole-pixel size with the same cell, which hints better.
 bool sizeToCell(TTF_Font* font, int height) {
-  int size = height;
-  if (TTF_SetFontSize(font, size) != 0) return false;
-  const int first = TTF_FontHeight(font);
-  if (first <= 0) return false;
-  size = static_cast<int>(static_cast<long long>(height) * height / first);
-  if (size < 1) size = 1;
-  TTF_SetFontSize(font, size);
-  while (size > 1 && TTF_FontHeight(font) > height) TTF_SetFontSize(font, --size);
-  while (true) {
-    if (TTF_SetFontSize(font, size + 1) != 0) break;
-    if (TTF_FontHeight(font) > height) break;
-    ++size;
+  int fits = 8, tooBig = 32 * height + 32;  // from one pixel up
+  if (cellAt(font, fits) < 0) return false;
+  while (tooBig - fits > 1) {
+    const int mid = fits + (tooBig - fits) / 2;
+    (cellAt(font, mid) <= height ? fits : tooBig) = mid;
   }
-  return TTF_SetFontSize(font, size) == 0;
+  const int whole = fits / 8 * 8;
+  if (whole > 0 && cellAt(font, whole) == cellAt(font, fits)) fits = whole;
+  return cellAt(font, fits) > 0;
 }
 
 }  // namespace
@@ -180,6 +181,8 @@ FontFile findFontFile(const char* face, int weight) {
   FcPatternDestroy(pattern);
   return result;
 }
+
+int cellHeight(const platform::Font* font) { return font ? font->cellHeight : 0; }
 
 TextCacheStats textCacheStats() { return textCache().stats(); }
 

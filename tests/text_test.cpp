@@ -1,0 +1,154 @@
+#include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
+
+#include "headless_sdl.h"
+#include "platform/sdl/sdl_backend.h"
+
+using Text = Headless;
+
+namespace {
+
+int fontOf(int height, bool flag = true, const char* face = "Verdana") {
+  vLMaterial m;
+  m.CreateFontA(height, flag, face);
+  return m.font;
+}
+
+struct Box {
+  int left = kFrameWidth, top = kFrameHeight, right = -1, bottom = -1;  // inclusive
+  int pixels = 0;
+};
+
+// Where the frame differs from the background colour.
+Box inkOn(const Frame& f, std::uint32_t background) {
+  Box b;
+  for (int y = 0; y < kFrameHeight; ++y)
+    for (int x = 0; x < kFrameWidth; ++x) {
+      if (f.at(x, y) == background) continue;
+      ++b.pixels;
+      b.left = std::min(b.left, x), b.right = std::max(b.right, x);
+      b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
+    }
+  return b;
+}
+
+}  // namespace
+
+TEST_F(Text, RedTextDrawsOpaqueRedInALineBandFromTheTruncatedPosition) {
+  const int font = fontOf(16);
+  ASSERT_NE(veltra::fontTable().at(font), nullptr);
+  device.Clear(0, 0, 0);
+  device.DrawT(font, "Points: 40", vLVector2{10.9f, 20.5f, 0}, 255, 0, 0);
+  const Frame f = grabFrame();
+  const Box ink = inkOn(f, 0xFF000000u);
+  EXPECT_GT(ink.pixels, 100);
+  EXPECT_GE(ink.left, 10);
+  EXPECT_LE(ink.left, 12);  // the glyph's own side bearing
+  EXPECT_GE(ink.top, 20);
+  EXPECT_LT(ink.bottom, 20 + 16);
+  EXPECT_GE(ink.bottom - ink.top + 1, 10);  // capitals span most of the cell
+  int opaqueRed = 0;
+  for (std::uint32_t p : f.pixels) {
+    ASSERT_EQ(p & 0x0000FFFFu, 0u) << std::hex << p;  // only shades of red, never green or blue
+    opaqueRed += p == 0xFFFF0000u;
+  }
+  EXPECT_GT(opaqueRed, 20);
+}
+
+TEST_F(Text, EmptyAndOffTargetTextDrawNothing) {
+  const int font = fontOf(16);
+  ::testing::internal::CaptureStderr();
+  device.Clear(10, 20, 30);
+  for (const vLVector2 at : {vLVector2{10, 10, 0}, vLVector2{700, 10, 0}, vLVector2{-3e9f, 10, 0},
+                             vLVector2{10, 3e9f, 0}, vLVector2{NAN, -NAN, 0}})
+    device.DrawT(font, at.x == 10 && at.y == 10 ? "" : "Points: 1", at, 255, 0, 0);
+  device.DrawT(font, "   ", vLVector2{10, 10, 0}, 255, 255, 255);
+  device.DrawT(font, nullptr, vLVector2{10, 10, 0}, 255, 255, 255);
+  EXPECT_EQ(inkOn(grabFrame(), 0xFF0A141Eu).pixels, 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+TEST_F(Text, NewlinesStartNewLines) {
+  const int font = fontOf(16);
+  device.Clear(0, 0, 0);
+  device.DrawT(font, "Top\nBottom", vLVector2{100, 100, 0}, 255, 255, 255);
+  const Box ink = inkOn(grabFrame(), 0xFF000000u);
+  EXPECT_GE(ink.top, 100);
+  EXPECT_GE(ink.bottom, 100 + 16 + 8);
+  EXPECT_LT(ink.bottom, 100 + 2 * 16 + 4);
+}
+
+TEST_F(Text, HeightIsTheCellHeightAndBothWeightsAreRegular) {
+  for (int height : {8, 12, 16, 24, 33, 64}) {
+    const int font = fontOf(height);
+    EXPECT_EQ(veltra::sdl::cellHeight(veltra::fontTable().at(font)), height) << height;
+  }
+  // Weight 0 and weight 1 draw the same pixels.
+  Frame drawn[2];
+  for (bool flag : {false, true}) {
+    const int font = fontOf(16, flag);
+    device.Clear(0, 0, 0);
+    device.DrawT(font, "Weight", vLVector2{30, 30, 0}, 255, 255, 255);
+    drawn[flag] = grabFrame();
+  }
+  EXPECT_TRUE(drawn[0].pixels == drawn[1].pixels);
+
+  ::testing::internal::CaptureStderr();
+  for (int height : {0, -16, 100000}) EXPECT_EQ(veltra::fontTable().at(fontOf(height)), nullptr) << height;
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("veltra: cannot create font \"Verdana\" at height 0: heights run 1 to 4096\n"), std::string::npos)
+      << err;
+}
+
+TEST_F(Text, MissingFacesFallBackToAnInstalledFont) {
+  // Without Verdana installed, it resolves as the default sans face does.
+  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("Verdana"));
+  FcObjectSet* family = FcObjectSetBuild(FC_FAMILY, nullptr);
+  FcFontSet* verdanas = FcFontList(nullptr, pattern, family);
+  const bool haveVerdana = verdanas && verdanas->nfont > 0;
+  FcFontSetDestroy(verdanas);
+  FcObjectSetDestroy(family);
+  FcPatternDestroy(pattern);
+
+  const veltra::sdl::FontFile verdana = veltra::sdl::findFontFile("Verdana", 1);
+  ASSERT_FALSE(verdana.path.empty());
+  if (!haveVerdana) {
+    EXPECT_EQ(verdana.path, veltra::sdl::findFontFile("sans-serif", 0).path);
+  }
+  const veltra::sdl::FontFile bold = veltra::sdl::findFontFile("DejaVu Sans", 700);
+  EXPECT_TRUE(bold.bold) << bold.path;
+  EXPECT_FALSE(veltra::sdl::findFontFile("DejaVu Sans", 1).bold);
+  EXPECT_FALSE(veltra::sdl::findFontFile("No Such Face 7f3a", 0).path.empty());
+  for (const char* face : {"Verdana", "No Such Face 7f3a", ""}) {
+    EXPECT_NE(veltra::fontTable().at(fontOf(16, true, face)), nullptr) << face;
+  }
+}
+
+TEST_F(Text, RepeatedTextIsRasterisedOnceAndTheCacheStaysBounded) {
+  using veltra::sdl::textCacheStats;
+  veltra::sdl::clearTextCache();
+  const int font = fontOf(16), other = fontOf(16);
+  const auto start = textCacheStats().rasterised;
+  for (int frame = 0; frame < 100; ++frame) {
+    device.DrawT(font, "Points: 7", vLVector2{10, 10, 0}, 255, 0, 0);
+    device.DrawT(font, "Points: 7", vLVector2{10, 40, 0}, frame, 255, 0);  // colour is not part of the raster
+  }
+  EXPECT_EQ(textCacheStats().rasterised - start, 1u);
+  device.DrawT(other, "Points: 7", vLVector2{10, 10, 0}, 255, 0, 0);  // another font is another raster
+  EXPECT_EQ(textCacheStats().rasterised - start, 2u);
+
+  // Past the bound the least recently drawn text goes first.
+  const std::size_t extra = 20;
+  for (std::size_t i = 0; i < veltra::sdl::kTextCacheEntries + extra; ++i) {
+    device.DrawT(font, ("line " + std::to_string(i)).c_str(), vLVector2{0, 0, 0}, 255, 255, 255);
+    device.DrawT(font, "Points: 7", vLVector2{10, 10, 0}, 255, 0, 0);  // kept fresh
+  }
+  const veltra::sdl::TextCacheStats stats = textCacheStats();
+  EXPECT_EQ(stats.entries, veltra::sdl::kTextCacheEntries);
+  EXPECT_LE(stats.bytes, veltra::sdl::kTextCacheBytes);
+  const auto before = stats.rasterised;
+  device.DrawT(font, "Points: 7", vLVector2{10, 10, 0}, 255, 0, 0);
+  EXPECT_EQ(textCacheStats().rasterised, before);
+  device.DrawT(font, "line 0", vLVector2{10, 10, 0}, 255, 0, 0);
+  EXPECT_EQ(textCacheStats().rasterised, before + 1);
+}
