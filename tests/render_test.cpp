@@ -199,3 +199,40 @@ TEST_F(Render, ScreenshotWritesTheBackBufferAsItStands) {
   EXPECT_NE(err.find("veltra: cannot save a screenshot: no file name given\n"), std::string::npos) << err;
   EXPECT_NE(err.find("veltra: cannot save screenshot \"/no/such/folder/shot.png\": "), std::string::npos) << err;
 }
+
+TEST_F(Render, AGoneWindowStopsDrawingAndEachWindowKeepsItsTextures) {
+  const Placement p{6, 4, 0, 0, 10, 10, 0};
+  drawPlacement(device, p);  // a texture made on the headless window
+  const vLMaterial onFirst{veltra::textureTable().count() - 1, veltra::spriteTable().count() - 1, -1};
+
+  SDL_Window* second = SDL_CreateWindow("second", 0, 0, 64, 64, SDL_WINDOW_HIDDEN);
+  ASSERT_TRUE(device.CreateDevice(second));
+  vLMaterial text;
+  text.CreateFontA(16, false, "DejaVu Sans");
+  ::testing::internal::CaptureStderr();
+  device.Draw(onFirst, vLVector2{0, 0, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);  // not this renderer's
+  device.Draw(onFirst, vLVector2{0, 0, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
+  device.DrawT(text.font, "Gone", vLVector2{0, 0, 0}, 255, 255, 255);
+  SDL_DestroyWindow(second);
+  for (int frame = 0; frame < 3; ++frame) {
+    device.Clear(1, 2, 3);
+    device.Draw(onFirst, vLVector2{0, 0, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
+    device.DrawT(text.font, "Gone", vLVector2{0, 0, 0}, 255, 255, 255);
+    device.DrawAll();
+  }
+  EXPECT_FALSE(device.Screenshot((::testing::TempDir() + "veltra_gone.png").c_str()));
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  // Each cause is told once, however many frames repeat it.
+  EXPECT_EQ(err.find("veltra: a texture made on an earlier device is not drawn: load it again\n"), 0u) << err;
+  EXPECT_EQ(err.find("is not drawn"), err.rfind("is not drawn")) << err;
+  EXPECT_NE(err.find("veltra: the device's window or renderer is gone: drawing stops until the next CreateDevice\n"),
+            std::string::npos)
+      << err;
+  EXPECT_EQ(err.find("is gone"), err.rfind("is gone")) << err;
+
+  // Back on the first window, its renderer and textures are as they were.
+  ASSERT_TRUE(device.CreateDevice(headlessWindow()));
+  device.Clear(10, 20, 30);
+  device.Draw(onFirst, vLVector2{p.x, p.y, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
+  EXPECT_EQ(countDifferences(grabFrame(), p), 0);
+}

@@ -16,9 +16,9 @@ namespace sdl {
 // Every drawing call goes through this, so nothing touches a dead renderer.
 SDL_Renderer* liveRenderer();
 bool softwareRenderer();  // the live renderer draws in software
-// Counts the renderers the backend has drawn with; textures remember the one
+// Names the live renderer (0 when there is none); textures remember the one
 // they were made on and are skipped by any other.
-std::uint32_t rendererGeneration();
+std::uint32_t rendererId();
 
 // One "veltra: " line on stderr, at most once per `key` (a cause that repeats
 // every frame must not flood the log).

@@ -22,7 +22,7 @@ struct Device {
   Uint32 windowId = 0;
   SDL_Renderer* renderer = nullptr;
   bool software = false;
-  std::uint32_t generation = 0;
+  std::uint32_t rendererId = 0;  // 0 while there is no live renderer
   // Present pacing: a vsynced renderer paces itself; without vsync (or where
   // vsync turns out not to wait) present sleeps to the display's rate.
   bool pace = false;
@@ -34,6 +34,11 @@ struct Device {
 };
 
 Device gDevice;
+std::uint32_t gLastRendererId = 0;
+
+// Each renderer the backend adopts is numbered in its window's data, which
+// dies with the window: back on a window, its textures draw again.
+constexpr const char* kRendererIdKey = "veltra.renderer";
 
 bool isHeadlessDriver() {
   const char* driver = SDL_GetCurrentVideoDriver();
@@ -81,10 +86,10 @@ SDL_Renderer* liveRenderer() {
   if (!d.renderer) return nullptr;
   // SDL2 leaves the renderer dangling when its window is destroyed: look the
   // window up by id so a dead or replaced window is never drawn to.
-  if (SDL_GetWindowFromID(d.windowId) != d.window) {
-    warnOnce("window-gone", "the device's window is gone: drawing stops until the next CreateDevice");
+  if (SDL_GetWindowFromID(d.windowId) != d.window || SDL_GetRenderer(d.window) != d.renderer) {
+    warnOnce("window-gone", "the device's window or renderer is gone: drawing stops until the next CreateDevice");
     d.renderer = nullptr;
-    ++d.generation;
+    d.rendererId = 0;
     clearTextCache();
   }
   return d.renderer;
@@ -92,7 +97,7 @@ SDL_Renderer* liveRenderer() {
 
 bool softwareRenderer() { return gDevice.software; }
 
-std::uint32_t rendererGeneration() { return gDevice.generation; }
+std::uint32_t rendererId() { return gDevice.rendererId; }
 
 void warnOnce(const char* key, const char* format, ...) {
   static std::set<std::string> seen;
@@ -115,13 +120,16 @@ bool createDevice(vLWindow window) {
     std::fprintf(stderr, "veltra: cannot create the device: no window given\n");
     return false;
   }
-  const Uint32 id = SDL_GetWindowID(window);
-  if (id == 0) {
+  const Uint32 windowId = SDL_GetWindowID(window);
+  if (windowId == 0) {
     std::fprintf(stderr, "veltra: cannot create the device: %s\n", SDL_GetError());
     return false;
   }
   // A window keeps one renderer: a second CreateDevice on it reuses it.
   SDL_Renderer* renderer = SDL_GetRenderer(window);
+  auto id =
+      static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(SDL_GetWindowData(window, sdl::kRendererIdKey)));
+  if (!renderer) id = 0;  // an id left by a renderer since destroyed names nothing
   if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
   if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
   if (!renderer) {
@@ -132,14 +140,17 @@ bool createDevice(vLWindow window) {
   if (SDL_GetRendererInfo(renderer, &info) != 0) info.flags = 0;
   SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
 
-  sdl::Device& d = gDevice;
-  if (renderer != sdl::liveRenderer()) {
-    ++d.generation;
-    sdl::clearTextCache();
+  if (id == 0) {
+    id = ++sdl::gLastRendererId;
+    SDL_SetWindowData(window, sdl::kRendererIdKey, reinterpret_cast<void*>(static_cast<std::uintptr_t>(id)));
   }
+  sdl::Device& d = gDevice;
+  // Cached lines belong to the renderer being left (freed while it lives).
+  if (id != d.rendererId) sdl::clearTextCache();
   d.window = window;
-  d.windowId = id;
+  d.windowId = windowId;
   d.renderer = renderer;
+  d.rendererId = id;
   d.software = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
   sdl::setUpPacing(window, (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0);
   return true;

@@ -18,7 +18,7 @@ namespace platform {
 struct Texture {
   SDL_Texture* texture;
   int width, height;
-  std::uint32_t generation;  // the renderer it belongs to
+  std::uint32_t rendererId;  // the renderer it belongs to
   std::uint32_t modulation;  // colour and alpha modulation now set on it
 };
 
@@ -87,7 +87,7 @@ Texture* loadTexture(const char* file) {
   // SDL's software rotation drops the last texel row and column when it
   // filters, so it samples the nearest texel; GPUs filter.
   SDL_SetTextureScaleMode(texture, sdl::softwareRenderer() ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
-  return new Texture{texture, width, height, sdl::rendererGeneration(), 0xFFFFFFFFu};
+  return new Texture{texture, width, height, sdl::rendererId(), 0xFFFFFFFFu};
 }
 
 Sprite* createSprite() {
@@ -108,7 +108,7 @@ void spriteDraw(Sprite* sprite, Texture* texture, std::uint32_t argb) {
   if (!sprite || !texture) return;
   SDL_Renderer* r = sdl::liveRenderer();
   if (!r) return;
-  if (texture->generation != sdl::rendererGeneration()) {
+  if (texture->rendererId != sdl::rendererId()) {
     sdl::warnOnce("stale-texture", "a texture made on an earlier device is not drawn: load it again");
     return;
   }
