@@ -12,7 +12,6 @@ constexpr float kGravity = 0.6f, kGearTurn = 1.2f;                              
 // LinkForced moves both ends of a link; a few sweeps let the rope settle
 // to its length before the pins pull it back into place.
 constexpr int kRopeSweeps = 6;
-constexpr int kSubsteps = 1;
 constexpr float kWorldLayer = 0;
 }  // namespace
 
@@ -36,10 +35,10 @@ void Scene::build() {
   PhysXInertion(0);
   for (int i = 0; i < kBeads; ++i)
     rope_.push_back(spawn(kRopeLeftX + i * (kRopeRightX - kRopeLeftX) / (kBeads - 1), kRopeY, kBeadRange));
-  teeth_.push_back(spawn(kGearX, kGearY, kGearBodyRange));  // the hub keeps balls out of the body
+  gear_.push_back(spawn(kGearX, kGearY, kGearBodyRange));  // the hub keeps balls out of the body
   for (int i = 0; i < kTeeth; ++i) {
     const float a = i * (360.0f / kTeeth);
-    teeth_.push_back(spawn(kGearX + vLLengthdirX(kGearRadius, a), kGearY + vLLengthdirY(kGearRadius, a), kToothRange));
+    gear_.push_back(spawn(kGearX + vLLengthdirX(kGearRadius, a), kGearY + vLLengthdirY(kGearRadius, a), kToothRange));
   }
   for (int row = 0; row < 3; ++row)
     for (int col = 0; col < 12; ++col) addBall(110 + col * 52 + (row % 2) * 26, 40 + row * 30);
@@ -50,13 +49,13 @@ void Scene::addBall(float x, float y) {
   balls_.push_back(spawn(x, y, kBallRange));
 }
 
-void Scene::placeTeeth() {
-  teeth_[0].SetX(kGearX);
-  teeth_[0].SetY(kGearY);
+void Scene::placeGear() {
+  gear_[0].SetX(kGearX);
+  gear_[0].SetY(kGearY);
   for (int i = 0; i < kTeeth; ++i) {
     const float a = gearAngle_ + i * (360.0f / kTeeth);
-    teeth_[i + 1].SetX(kGearX + vLLengthdirX(kGearRadius, a));
-    teeth_[i + 1].SetY(kGearY + vLLengthdirY(kGearRadius, a));
+    gear_[i + 1].SetX(kGearX + vLLengthdirX(kGearRadius, a));
+    gear_[i + 1].SetY(kGearY + vLLengthdirY(kGearRadius, a));
   }
 }
 
@@ -68,32 +67,28 @@ void Scene::keepInBox(vLPhysX& m, float range) {
 }
 
 void Scene::step() {
-  double spent = 0;
-  for (int sub = 0; sub < kSubsteps; ++sub) {
-    for (vLPhysX& b : balls_) b.SetY(b.GetY() + kGravity / kSubsteps);
-    for (vLPhysX& m : rope_) m.SetY(m.GetY() + kGravity / kSubsteps);
+  for (vLPhysX& b : balls_) b.SetY(b.GetY() + kGravity);
+  for (vLPhysX& m : rope_) m.SetY(m.GetY() + kGravity);
 
-    const auto start = std::chrono::steady_clock::now();
-    PhysXUpdate();
-    spent += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
-
-    for (vLPhysX& m : arriving_) m.SetZ(kWorldLayer);
-    arriving_.clear();
-    for (int sweep = 0; sweep < kRopeSweeps; ++sweep) {
-      for (int i = 0; i + 1 < kBeads; ++i) rope_[i].LinkForced(rope_[i + 1], kLinkLength);
-      rope_.front().SetX(kRopeLeftX);
-      rope_.front().SetY(kRopeY);
-      rope_.back().SetX(kRopeRightX);
-      rope_.back().SetY(kRopeY);
-    }
-    // The gear is driven, not pushed: its teeth go back on the rim every step.
-    gearAngle_ += kGearTurn / kSubsteps;
-    if (gearAngle_ >= 360) gearAngle_ -= 360;
-    placeTeeth();
-    for (vLPhysX& b : balls_) keepInBox(b, kBallRange);
-  }
-  lastStep_ = spent / kSubsteps;
+  const auto start = std::chrono::steady_clock::now();
+  PhysXUpdate();
+  lastStep_ = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
   meanStep_ = meanStep_ == 0 ? lastStep_ : meanStep_ * 0.95 + lastStep_ * 0.05;
+
+  for (vLPhysX& m : arriving_) m.SetZ(kWorldLayer);
+  arriving_.clear();
+  for (int sweep = 0; sweep < kRopeSweeps; ++sweep) {
+    for (int i = 0; i + 1 < kBeads; ++i) rope_[i].LinkForced(rope_[i + 1], kLinkLength);
+    rope_.front().SetX(kRopeLeftX);
+    rope_.front().SetY(kRopeY);
+    rope_.back().SetX(kRopeRightX);
+    rope_.back().SetY(kRopeY);
+  }
+  // The gear is driven, not pushed: its hub and teeth go back in place every frame.
+  gearAngle_ += kGearTurn;
+  if (gearAngle_ >= 360) gearAngle_ -= 360;
+  placeGear();
+  for (vLPhysX& b : balls_) keepInBox(b, kBallRange);
 }
 
 }  // namespace sandbox

@@ -23,19 +23,19 @@ class Scene {
 
   const std::vector<vLPhysX>& balls() const { return balls_; }
   const std::vector<vLPhysX>& rope() const { return rope_; }
-  const std::vector<vLPhysX>& teeth() const { return teeth_; }
+  const std::vector<vLPhysX>& gear() const { return gear_; }  // the hub, then the teeth
   float gearAngle() const { return gearAngle_; }
-  int massCount() const { return static_cast<int>(balls_.size() + rope_.size() + teeth_.size()); }
+  int massCount() const { return static_cast<int>(balls_.size() + rope_.size() + gear_.size()); }
   // Microseconds of the last PhysXUpdate, and a smoothed figure for display.
   double lastStepMicros() const { return lastStep_; }
   double meanStepMicros() const { return meanStep_; }
 
  private:
   vLPhysX spawn(float x, float y, float range);
-  void placeTeeth();
+  void placeGear();
   void keepInBox(vLPhysX& m, float range);
 
-  std::vector<vLPhysX> balls_, rope_, teeth_, arriving_;
+  std::vector<vLPhysX> balls_, rope_, gear_, arriving_;
   float gearAngle_ = 0;
   double lastStep_ = 0, meanStep_ = 0;
 };
