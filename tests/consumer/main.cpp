@@ -28,6 +28,10 @@ int main() {
   m.NewMatrix();
   expect(m.Get(0, 0) == 1.0f && m.Get(0, 1) == 0.0f, "NewMatrix is not the identity");
 
+  // The device's symbols are there too; with no window it only says why not.
+  vLDevice device;
+  expect(!device.CreateDevice(nullptr), "CreateDevice(nullptr) succeeded");
+
   if (failures != 0) return 1;
   std::puts("consumer: ok");
   return 0;

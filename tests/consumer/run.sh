@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
-# Installs the built engine into a temporary prefix, then builds and runs the
-# outside program in this folder against it: with find_package and with pkg-config.
-# Usage: run.sh CMAKE BUILD_DIR CXX GENERATOR VERSION SOVERSION
+# Builds and runs the outside program in this folder against an installed
+# engine, with find_package and with pkg-config. The engine is either the
+# build tree installed into a temporary prefix, or a prefix given (such as an
+# unpacked .deb).
+# Usage: run.sh CMAKE CXX GENERATOR VERSION SOVERSION (--install BUILD_DIR | --prefix PREFIX)
 set -euo pipefail
-cmake_bin=$1 build=$2 cxx=$3 generator=$4 version=$5 soversion=$6
+cmake_bin=$1 cxx=$2 generator=$3 version=$4 soversion=$5 how=$6 where=$7
 src="$(cd "$(dirname "$0")" && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-prefix="$work/prefix"
 fail() { echo "consumer test: $*" >&2; exit 1; }
 
-"$cmake_bin" --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; fail "install failed"; }
+case "$how" in
+  --install)
+    prefix="$work/prefix"
+    "$cmake_bin" --install "$where" --prefix "$prefix" >"$work/install.log" ||
+      { cat "$work/install.log"; fail "install failed"; } ;;
+  --prefix) prefix="$(cd "$where" && pwd)" ;;
+  *) fail "unknown mode $how" ;;
+esac
 pc="$(find "$prefix" -name veltra.pc)"
 [ -n "$pc" ] || fail "no veltra.pc installed"
 libdir="$(dirname "$(dirname "$pc")")"
