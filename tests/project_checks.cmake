@@ -21,6 +21,21 @@ endif()
 # Installs into a temporary prefix and builds an outside program against it.
 if(UNIX AND NOT APPLE AND NOT CMAKE_CROSSCOMPILING)
   add_test(NAME consumer
-    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/consumer/run.sh ${CMAKE_COMMAND} ${PROJECT_BINARY_DIR}
-            ${CMAKE_CXX_COMPILER} ${CMAKE_GENERATOR} ${PROJECT_VERSION} ${VELTRA_SOVERSION})
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/consumer/run.sh ${CMAKE_COMMAND} ${CMAKE_CXX_COMPILER} ${CMAKE_GENERATOR}
+            ${PROJECT_VERSION} ${VELTRA_SOVERSION} --install ${PROJECT_BINARY_DIR})
+endif()
+
+# The Debian package: control fields, contents, and the unpacked files in use.
+find_program(VELTRA_DPKG_DEB dpkg-deb)
+if(UNIX AND NOT APPLE AND NOT CMAKE_CROSSCOMPILING AND VELTRA_DPKG_DEB)
+  if(TARGET brickfall)
+    set(_with_brickfall 1)
+  else()
+    set(_with_brickfall 0)
+  endif()
+  add_test(NAME package
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/package/check_deb.sh ${CMAKE_CPACK_COMMAND} ${PROJECT_BINARY_DIR}
+            ${PROJECT_VERSION} ${VELTRA_SOVERSION} ${_with_brickfall}
+            ${CMAKE_COMMAND} ${CMAKE_CXX_COMPILER} ${CMAKE_GENERATOR} ${PROJECT_VERSION} ${VELTRA_SOVERSION})
+  set_tests_properties(package PROPERTIES TIMEOUT 180)
 endif()
