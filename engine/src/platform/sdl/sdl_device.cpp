@@ -68,7 +68,7 @@ void pacePresent() {
     const bool quick = d.lastPresent != 0 && now - d.lastPresent < d.interval / 2;
     d.quickPresents = quick ? d.quickPresents + 1 : 0;
     d.lastPresent = now;
-    if (d.quickPresents < 30) return;
+    if (d.quickPresents < 10) return;
     d.selfPaced = true;
   }
   if (d.nextPresent == 0 || now > d.nextPresent + d.interval) d.nextPresent = now;
