@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 
 #include "platform/platform.h"
@@ -19,6 +20,15 @@ bool softwareRenderer();  // the live renderer draws in software
 // Names the live renderer (0 when there is none); textures remember the one
 // they were made on and are skipped by any other.
 std::uint32_t rendererId();
+
+// Platform objects live until the process ends: the backend owns them all
+// here, where they stay reachable whatever becomes of the tables.
+template <typename T>
+T* keep(T object) {
+  static auto* all = new std::deque<T>;  // never torn down: SDL may be gone at exit
+  all->push_back(object);
+  return &all->back();
+}
 
 // One "veltra: " line on stderr, at most once per `key` (a cause that repeats
 // every frame must not flood the log).

@@ -87,7 +87,7 @@ Texture* loadTexture(const char* file) {
   // SDL's software rotation drops the last texel row and column when it
   // filters, so it samples the nearest texel; GPUs filter.
   SDL_SetTextureScaleMode(texture, sdl::softwareRenderer() ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
-  return new Texture{texture, width, height, sdl::rendererId(), 0xFFFFFFFFu};
+  return sdl::keep(Texture{texture, width, height, sdl::rendererId(), 0xFFFFFFFFu});
 }
 
 Sprite* createSprite() {
@@ -95,7 +95,7 @@ Sprite* createSprite() {
     std::fprintf(stderr, "veltra: cannot create a sprite: no device yet\n");
     return nullptr;
   }
-  return new Sprite{identityMatrix()};
+  return sdl::keep(Sprite{identityMatrix()});
 }
 
 void spriteBegin(Sprite*) {}

@@ -223,7 +223,7 @@ Font* createFont(int height, int weight, const char* face) {
     return nullptr;
   }
   if (weight >= 600 && !file.bold) TTF_SetFontStyle(font, TTF_STYLE_BOLD);
-  return new Font{font, TTF_FontHeight(font)};
+  return sdl::keep(Font{font, TTF_FontHeight(font)});
 }
 
 void drawText(Font* font, const char* text, int count, int left, int top, int, int, std::uint32_t argb) {
