@@ -15,6 +15,7 @@ class Window {
  public:
   // Registers the class "vL" where the platform has one and opens the
   // "Tilebash" window at (100, 100), 640 x 480, fixed size, with a minimise box.
+  // False, after one line on stderr saying why, when it cannot.
   bool open();
   vLWindow handle() const;
   // Takes at most one waiting event and never waits.

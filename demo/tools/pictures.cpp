@@ -19,7 +19,8 @@ bool inRoundedRect(float x, float y, float w, float h, float radius) {
 
 Image blockPicture() {
   constexpr float kW = 40, kH = 20, kBevel = 3;
-  const Colour face{232, 124, 44}, light{255, 196, 128}, dark{138, 60, 18}, rim{70, 28, 8};
+  // Teal, so the red points text stays readable where it crosses the wall.
+  const Colour face{36, 164, 150}, light{150, 232, 218}, dark{14, 92, 86}, rim{6, 44, 42};
   return render(40, 20, [&](float x, float y) {
     if (!inRoundedRect(x, y, kW, kH, 2.5f)) return Sample{false, {}};
     const float left = x, top = y, right = kW - x, bottom = kH - y;
@@ -57,9 +58,9 @@ Image ballPicture() {
     const float nz = std::sqrt(1 - rr);
     const float diffuse = std::max(0.0f, nx * lx + ny * ly + nz * lz);
     const float reflect = 2 * diffuse * nz - lz;  // the view looks along z
-    const float specular = std::pow(std::max(0.0f, reflect), 20.0f);
+    const float glint = std::pow(std::max(0.0f, reflect), 20.0f);
     const Colour lit = mix(dim, base, 0.15f + 0.85f * diffuse);
-    return Sample{true, mix(lit, Colour{255, 255, 255}, specular)};
+    return Sample{true, mix(lit, Colour{255, 255, 255}, glint)};
   });
 }
 

@@ -1,0 +1,74 @@
+// The window layer on SDL2. On X11 the cursor is read straight from the
+// server, relative to the window, so it stays right outside the window too.
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <cstdio>
+
+#include "window.h"
+
+namespace brickfall {
+
+namespace {
+SDL_Window* sdlWindow(void* native) { return static_cast<SDL_Window*>(native); }
+}  // namespace
+
+bool Window::open() {
+  // X11 names the window's class (WM_CLASS) from this when the window is made.
+  SDL_setenv("SDL_VIDEO_X11_WMCLASS", "vL", 1);
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "brickfall: cannot start the video system: %s\n", SDL_GetError());
+    return false;
+  }
+  // Fixed size (no SDL_WINDOW_RESIZABLE); 640 x 480 is the client area.
+  SDL_Window* window = SDL_CreateWindow("Tilebash", 100, 100, 640, 480, SDL_WINDOW_SHOWN);
+  if (!window) {
+    std::fprintf(stderr, "brickfall: cannot open the window: %s\n", SDL_GetError());
+    SDL_Quit();
+    return false;
+  }
+  native_ = window;
+  return true;
+}
+
+vLWindow Window::handle() const { return sdlWindow(native_); }
+
+WindowEvents Window::takeOneEvent() {
+  WindowEvents taken;
+  SDL_Event event;
+  // Closing the only window queues SDL_QUIT behind the close event, as a
+  // destroyed window queues its quit message on Win32.
+  if (SDL_PollEvent(&event)) {
+    taken.tookEvent = true;
+    taken.quit = event.type == SDL_QUIT;
+  }
+  return taken;
+}
+
+int Window::cursorX() const {
+  SDL_Window* window = sdlWindow(native_);
+#if defined(SDL_VIDEO_DRIVER_X11)
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+    ::Window root, child;
+    int rootX, rootY, x, y;
+    unsigned int buttons;
+    if (XQueryPointer(info.info.x11.display, info.info.x11.window, &root, &child, &rootX, &rootY, &x, &y, &buttons))
+      return x;
+  }
+#endif
+  // Elsewhere: the global cursor less the client area's position.
+  int globalX, globalY, windowX, windowY;
+  SDL_GetGlobalMouseState(&globalX, &globalY);
+  SDL_GetWindowPosition(window, &windowX, &windowY);
+  return globalX - windowX;
+}
+
+void Window::close() {
+  if (native_) SDL_DestroyWindow(sdlWindow(native_));
+  native_ = nullptr;
+  SDL_Quit();
+}
+
+}  // namespace brickfall
