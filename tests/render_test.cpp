@@ -236,3 +236,16 @@ TEST_F(Render, AGoneWindowStopsDrawingAndEachWindowKeepsItsTextures) {
   device.Draw(onFirst, vLVector2{p.x, p.y, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
   EXPECT_EQ(countDifferences(grabFrame(), p), 0);
 }
+
+TEST_F(Render, NonFiniteOrFarPlacementsDrawNothing) {
+  // The software renderer casts rectangles to int: such values must never reach it.
+  const vLMaterial m = spriteOf(writePng("far", 8, 8, [](int, int) { return 0xFFFFFFFFu; }));
+  const float inf = INFINITY;
+  const struct {
+    float x, y, angle;
+  } cases[] = {{NAN, 10, 0},    {10, inf, 0},  {-inf, 10, 45}, {3e9f, 10, 0},
+               {10, -3e9f, 90}, {10, 10, NAN}, {10, 10, inf}};
+  device.Clear(10, 20, 30);
+  for (const auto& c : cases) device.Draw(m, vLVector2{c.x, c.y, 0}, vLVector2{4, 4, 0}, c.angle, 0, 0, 0);
+  for (std::uint32_t p : grabFrame().pixels) ASSERT_EQ(p, kBackground);
+}
