@@ -46,6 +46,9 @@ class Ops {
   Ops& helpers(const Num& ax, const Num& ay, const Num& bx, const Num& by) {
     return put(veltra::fuzz::kHelpers).put(ax).put(ay).put(bx).put(by);
   }
+  Ops& crowd(int count, int columns, int layers, const Num& spacing, const Num& range) {
+    return put(veltra::fuzz::kCrowd).put(count).put(columns).put(layers).put(spacing).put(range);
+  }
   Ops& reserve() { return put(veltra::fuzz::kReserve); }
   // Sub-op 0 creates, 1 identity, 3 multiply, 4 transpose, all on matrix 0.
   Ops& matrix(int subOp) { return put(veltra::fuzz::kMatrix).put(subOp).put(0).put(0); }
@@ -91,6 +94,14 @@ std::vector<Bytes> physicsSeeds() {
   seeds.push_back(links.bytes());
   // A growing speed (inertion above 1) run to overflow.
   seeds.push_back(Ops().masses(1).inertion(small(3)).set(kSetX, 0, small(100)).steps(40).bytes());
+  // Crowds large enough for the spatial index: touching, overlapping, and
+  // overlapping with a few masses made non-finite or huge afterwards.
+  seeds.push_back(Ops().crowd(120, 12, 1, small(10), small(5)).steps(3).bytes());
+  seeds.push_back(Ops().crowd(150, 10, 2, small(3), small(4)).inertion(small(1)).steps(3).bytes());
+  Ops wild;
+  wild.crowd(100, 9, 3, small(6), small(5)).set(kSetX, 5, special(kNaN)).set(kSetRange, 17, special(kInf));
+  wild.set(kSetY, 40, special(kMax)).set(kSetRange, 41, small(120)).set(kSetZ, 60, special(kNaN)).steps(3);
+  seeds.push_back(wild.bytes());
   // Helpers and matrices with hostile numbers.
   Ops maths;
   maths.helpers(special(kNaN), small(1), special(kInf), special(kNegInf))

@@ -18,9 +18,9 @@ namespace {
 using veltra::MassRecord;
 using veltra::fuzz::Input;
 
-// Enough for the spatial index to have several cells, few enough that one
-// input stays well under a millisecond.
-constexpr std::size_t kMaxMasses = 48;
+// Past the size where the step switches from trying every pair to its
+// spatial index, few enough that one input stays around a millisecond.
+constexpr std::size_t kMaxMasses = 160;
 constexpr std::size_t kMaxMatrices = 8;
 
 bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -89,6 +89,24 @@ void matrixOp(Input& in, std::vector<vLMatrix>& matrices) {
       break;
   }
 }
+// Masses on a lattice of `columns`, every third one twice as wide, spread over
+// a few layers: enough of them, and close enough, for the index to matter.
+void crowd(Input& in, std::vector<vLPhysX>& masses) {
+  const int count = in.byte();
+  const int columns = in.byte() % 16 + 1;
+  const int layers = in.byte() % 3 + 1;
+  const float spacing = in.number(), range = in.number();
+  for (int n = 0; n < count && masses.size() < kMaxMasses; ++n) {
+    const int i = static_cast<int>(masses.size());
+    masses.emplace_back();
+    vLPhysX& m = masses.back();
+    m.NewPhysX();
+    m.SetX(static_cast<float>(i % columns) * spacing);
+    m.SetY(static_cast<float>(i / columns) * spacing);
+    m.SetRange(i % 3 == 0 ? range * 2 : range);
+    m.SetZ(static_cast<float>(i % layers));
+  }
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -101,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   while (!in.empty()) {
     const auto op = static_cast<veltra::fuzz::PhysicsOp>(in.byte() % veltra::fuzz::kOpCount);
-    if (masses.empty() && op != veltra::fuzz::kNewMass && op < veltra::fuzz::kStep) continue;
+    if (masses.empty() && op > veltra::fuzz::kNewMass && op < veltra::fuzz::kStep) continue;
     switch (op) {
       case veltra::fuzz::kNewMass:
         if (masses.size() < kMaxMasses) {

@@ -19,6 +19,7 @@ enum PhysicsOp : std::uint8_t {
   kHelpers,     // four numbers
   kReserve,     // -
   kMatrix,      // sub-op, matrix, matrix, three numbers
+  kCrowd,       // count, columns, layers, spacing number, range number: many masses on a lattice
   kOpCount
 };
 
