@@ -34,6 +34,11 @@ T* keep(T object) {
 // every frame must not flood the log).
 void warnOnce(const char* key, const char* format, ...);
 
+// Decodes an image file no larger than the given size, or returns null and
+// says why. Only regular files are read, and no allocation for a size beyond
+// the limits is made; what the decoders print goes into `why`.
+SDL_Surface* decodeImage(const char* file, int maxWidth, int maxHeight, std::string& why);
+
 struct FontFile {
   std::string path;  // empty when no font was found
   int index = 0;     // the face within a collection file

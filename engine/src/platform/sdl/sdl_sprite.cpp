@@ -3,10 +3,9 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 #include "matrix.h"
 #include "platform/platform.h"
@@ -29,6 +28,8 @@ struct Sprite {
 namespace {
 
 constexpr double kRadToDeg = 57.295779513082320876798154814105;
+// The side the software renderer, which sets no limit, is held to: what GPUs take.
+constexpr int kMaxTextureSide = 16384;
 // Far beyond any render target, and small enough that SDL's int maths cannot overflow.
 constexpr double kFarAway = 16777216.0;
 
@@ -65,15 +66,13 @@ Texture* loadTexture(const char* file) {
     std::fprintf(stderr, "veltra: cannot load texture \"%s\": no device yet\n", file);
     return nullptr;
   }
-  if (std::FILE* f = std::fopen(file, "rb")) {
-    std::fclose(f);
-  } else {
-    std::fprintf(stderr, "veltra: cannot load texture \"%s\": %s\n", file, std::strerror(errno));
-    return nullptr;
-  }
-  SDL_Surface* image = IMG_Load(file);
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(r, &info) != 0) info.max_texture_width = info.max_texture_height = 0;
+  std::string why;
+  SDL_Surface* image = sdl::decodeImage(file, info.max_texture_width > 0 ? info.max_texture_width : kMaxTextureSide,
+                                        info.max_texture_height > 0 ? info.max_texture_height : kMaxTextureSide, why);
   if (!image) {
-    std::fprintf(stderr, "veltra: cannot load texture \"%s\": %s\n", file, IMG_GetError());
+    std::fprintf(stderr, "veltra: cannot load texture \"%s\": %s\n", file, why.c_str());
     return nullptr;
   }
   SDL_Texture* texture = SDL_CreateTextureFromSurface(r, image);
