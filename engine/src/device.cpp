@@ -4,6 +4,7 @@
 #include "device.h"
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 
 #include "helpers.h"
@@ -13,6 +14,9 @@
 #include "veltra/veltra.h"
 
 namespace veltra {
+namespace {
+constexpr std::size_t kMaxTextBytes = 64 * 1024;
+}
 
 int truncToInt(float value) {
   // NaN goes where x86's truncation puts it, far off any target.
@@ -57,8 +61,15 @@ void vLDevice::Draw(vLMaterial material, vLVector2 position, vLVector2 pivot, fl
 
 void vLDevice::DrawT(int font, const char* text, vLVector2 position, int red, int green, int blue) {
   const TextRect rect = textRect(position.x, position.y);
-  const std::size_t length = text ? std::strlen(text) : 0;
-  const int count = length > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(length);
+  // Never read past 64 KiB: a caller's buffer without its terminating zero
+  // would otherwise be read until something faults.
+  const std::size_t length = text ? strnlen(text, kMaxTextBytes) : 0;
+  if (length == kMaxTextBytes) {
+    static bool said = false;
+    if (!said) std::fprintf(stderr, "veltra: text with no end in its first %zu bytes is drawn cut there\n", length);
+    said = true;
+  }
+  const int count = static_cast<int>(length);
   platform::drawText(fontTable().at(font), text, count, rect.left, rect.top, rect.right, rect.bottom,
                      packColour(red, green, blue));
 }
