@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,6 +37,7 @@ class Game {
   Game(const std::string& display, const std::string& folder, const std::string& log) : log_(log) {
     pid_ = fork();
     if (pid_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);  // a test killed on timeout leaves no game behind
       const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (fd >= 0) dup2(fd, 2);
       setenv("DISPLAY", display.c_str(), 1);
