@@ -28,6 +28,17 @@ int truncToInt(float value) {
 
 TextRect textRect(float x, float y) { return TextRect{truncToInt(x), truncToInt(y), 500, 500}; }
 
+namespace {
+// The creation rule of the three interface tables: the slot exists, empty,
+// before the platform fills it, and the handle is given out either way.
+template <typename T, typename Make>
+int createInto(Table<T*>& table, Make make) {
+  const int handle = table.append(nullptr);
+  table.at(handle) = make();
+  return handle;
+}
+}  // namespace
+
 }  // namespace veltra
 
 using namespace veltra;
@@ -77,22 +88,13 @@ void vLDevice::DrawT(int font, const char* text, vLVector2 position, int red, in
 bool vLDevice::Screenshot(const char* pngFile) { return platform::saveScreenshot(pngFile); }
 
 void vLMaterial::LoadTexture(const char* file) {
-  auto& table = textureTable();
-  const int handle = table.append(nullptr);
-  table.at(handle) = platform::loadTexture(file);
-  texture = handle;
+  texture = createInto(textureTable(), [&] { return platform::loadTexture(file); });
 }
 
 void vLMaterial::CreateSprite() {
-  auto& table = spriteTable();
-  const int handle = table.append(nullptr);
-  table.at(handle) = platform::createSprite();
-  sprite = handle;
+  sprite = createInto(spriteTable(), [] { return platform::createSprite(); });
 }
 
 void vLMaterial::CreateFontA(int height, bool flag, const char* face) {
-  auto& table = fontTable();
-  const int handle = table.append(nullptr);
-  table.at(handle) = platform::createFont(height, flag ? 1 : 0, face);
-  font = handle;
+  font = createInto(fontTable(), [&] { return platform::createFont(height, flag ? 1 : 0, face); });
 }
