@@ -1,6 +1,7 @@
 #include "physics.h"
 
 #include "helpers.h"
+#include "physics_grid.h"
 #include "veltra/veltra.h"
 
 namespace veltra {
@@ -37,10 +38,12 @@ void snapshotPass(MassRecord* masses, int count) {
 }
 
 bool separatePair(MassRecord& j, MassRecord& k) {
-  const float dir = pointDirection(j.x, j.y, k.x, k.y);
+  if (!(k.z == j.z)) return false;
   const float dist = pointDistance(j.x, j.y, k.x, k.y);
   const double reach = static_cast<double>(k.range) + j.range;
-  if (!(reach > dist) || !(k.z == j.z)) return false;
+  if (!(reach > dist)) return false;
+  // The direction costs an atan2, so only pairs that act pay for it.
+  const float dir = pointDirection(j.x, j.y, k.x, k.y);
   const float overlap = sp(reach - dist);
   float ox, oy;
   lengthdirRadians(overlap, degToRad(dir), ox, oy);
@@ -61,6 +64,31 @@ void separateAllPairs(MassRecord* masses, int count) {
   }
 }
 
+void linkForced(MassRecord& a, MassRecord& b, float length) {
+  // Both positions are read before any write, so a mass linked to itself ends
+  // at the second write.
+  const float ax = a.x, ay = a.y, bx = b.x, by = b.y;
+  const float dir = pointDirection(ax, ay, bx, by);
+  const float mx = sp((static_cast<double>(ax) + bx) * 0.5);
+  const float my = sp((static_cast<double>(ay) + by) * 0.5);
+  const float half = sp(static_cast<double>(length) * 0.5);
+  float ox, oy;
+  lengthdirRadians(half, degToRad(dir), ox, oy);
+  a.x = sp(static_cast<double>(mx) - ox);
+  a.y = sp(static_cast<double>(my) - oy);
+  b.x = sp(static_cast<double>(mx) + ox);
+  b.y = sp(static_cast<double>(my) + oy);
+}
+
+void linkFree(MassRecord& a, MassRecord& b, float length) {
+  const float ax = a.x, ay = a.y;
+  const float r = degToRad(pointDirection(ax, ay, b.x, b.y));
+  float ox, oy;
+  lengthdirRadians(length, r, ox, oy);
+  b.x = sp(static_cast<double>(ox) + ax);
+  b.y = sp(static_cast<double>(ay) + oy);
+}
+
 }  // namespace veltra
 
 using veltra::massTable;
@@ -76,33 +104,15 @@ float vLPhysX::GetZ() const { return massTable().at(handle).z; }
 float vLPhysX::GetRange() const { return massTable().at(handle).range; }
 
 void vLPhysX::LinkForced(vLPhysX other, float length) {
-  using veltra::sp;
   auto& table = massTable();
-  const veltra::MassRecord a = table.at(handle);
-  const veltra::MassRecord b = table.at(other.handle);
-  const float dir = veltra::pointDirection(a.x, a.y, b.x, b.y);
-  const float mx = sp((static_cast<double>(a.x) + b.x) * 0.5);
-  const float my = sp((static_cast<double>(a.y) + b.y) * 0.5);
-  const float half = sp(static_cast<double>(length) * 0.5);
-  float ox, oy;
-  veltra::lengthdirRadians(half, veltra::degToRad(dir), ox, oy);
-  // Written in this order so a mass linked to itself ends at the second write.
-  table.at(handle).x = sp(static_cast<double>(mx) - ox);
-  table.at(handle).y = sp(static_cast<double>(my) - oy);
-  table.at(other.handle).x = sp(static_cast<double>(mx) + ox);
-  table.at(other.handle).y = sp(static_cast<double>(my) + oy);
+  veltra::MassRecord& self = table.at(handle);
+  veltra::linkForced(self, table.at(other.handle), length);
 }
 
 void vLPhysX::LinkFree(vLPhysX other, float length) {
-  using veltra::sp;
   auto& table = massTable();
-  const veltra::MassRecord a = table.at(handle);
-  const veltra::MassRecord b = table.at(other.handle);
-  const float r = veltra::degToRad(veltra::pointDirection(a.x, a.y, b.x, b.y));
-  float ox, oy;
-  veltra::lengthdirRadians(length, r, ox, oy);
-  table.at(other.handle).x = sp(static_cast<double>(ox) + a.x);
-  table.at(other.handle).y = sp(static_cast<double>(a.y) + oy);
+  veltra::MassRecord& self = table.at(handle);
+  veltra::linkFree(self, table.at(other.handle), length);
 }
 
 void PhysXUpdate() {
@@ -111,7 +121,7 @@ void PhysXUpdate() {
   veltra::MassRecord* masses = table.data();
   veltra::motionPass(masses, count, veltra::inertion());
   veltra::snapshotPass(masses, count);
-  veltra::separateAllPairs(masses, count);
+  veltra::separationPass(masses, count);
 }
 
 void PhysXInertion(float factor) { veltra::gInertion = factor; }

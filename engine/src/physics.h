@@ -15,5 +15,8 @@ bool separatePair(MassRecord& j, MassRecord& k);
 // The reference separation pass: every ordered pair of distinct masses, in
 // index order.
 void separateAllPairs(MassRecord* masses, int count);
+// The link operations on two records, which may be the same one.
+void linkForced(MassRecord& a, MassRecord& b, float length);
+void linkFree(MassRecord& a, MassRecord& b, float length);
 
 }  // namespace veltra

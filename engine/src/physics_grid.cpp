@@ -1,0 +1,238 @@
+// The separation pass through the grid. For each outer mass in index order it
+// gathers the masses that could reach it, tries them in index order, and
+// gathers again whenever a push has carried it away from where it looked.
+#include "physics_grid.h"
+
+#include <algorithm>
+
+#include "physics.h"
+#include "physics_grid_bounds.h"
+
+namespace veltra {
+namespace {
+
+using namespace grid;
+
+// Below this many masses, trying every pair is faster than building the grid.
+constexpr int kAllPairsBelow = 48;
+// Candidates are gathered this many cells past the outer mass's reach, so
+// that small pushes of it do not send it back to the grid.
+constexpr double kGatherMargin = 0.5;
+
+// False only when separatePair would surely find the pair too far apart; by
+// the same bound as the grid's culling, in double and without a square root.
+inline bool mayAct(const MassRecord& j, float x, float y, float range) {
+  const double reach = static_cast<double>(range) + j.range;
+  if (!(reach > 0)) return false;
+  const double dx = static_cast<double>(x) - j.x, dy = static_cast<double>(y) - j.y;
+  const double square = dx * dx + dy * dy;
+  return !(square > reach * reach * (1 + kReachSlack) * (1 + kSquareSlack) && square > kMinReach * kMinReach);
+}
+
+// Candidates are few and often nearly in order already.
+template <typename T>
+void sortByMass(T* v, int n) {
+  if (n > 24) {
+    std::sort(v, v + n, [](const T& a, const T& b) { return a.mass < b.mass; });
+    return;
+  }
+  for (int i = 1; i < n; ++i) {
+    const T x = v[i];
+    int k = i;
+    for (; k > 0 && x.mass < v[k - 1].mass; --k) v[k] = v[k - 1];
+    v[k] = x;
+  }
+}
+
+}  // namespace
+
+// The cells that hold every grid mass within `radius` of j.
+SeparationGrid::Box SeparationGrid::queryBox(int j, double radius) const {
+  const MassRecord& m = masses_[j];
+  const Layer& l = layers_[places_[j].layer];
+  const double x = m.x, y = m.y;
+  const double r = radius + (std::fabs(x) + std::fabs(y)) * kEdgeSlack;
+  return Box{cellCoord(x - r, l.originX, l.inverse, l.width), cellCoord(y - r, l.originY, l.inverse, l.height),
+             cellCoord(x + r, l.originX, l.inverse, l.width), cellCoord(y + r, l.originY, l.inverse, l.height)};
+}
+
+// Sorting a crowded neighbourhood costs more than trying the remaining
+// indices. The slots of the box's rows bound its crowd.
+bool SeparationGrid::crowded(int j, const Box& box, int last) const {
+  if (box.empty()) return false;
+  const Layer& l = layers_[places_[j].layer];
+  long crowd = static_cast<long>(big_.size());
+  for (int y = box.y0; y <= box.y1; ++y) {
+    const int row = l.firstCell + y * l.width;
+    crowd += cells_[row + box.x1 + 1].start - cells_[row + box.x0].start;
+  }
+  return 2 * crowd > count_ - 1 - last;
+}
+
+// Collects, in index order, the grid masses after `last` within `radius` of
+// j (j itself may be among them).
+void SeparationGrid::gather(int j, const Box& box, int last, double radius) {
+  const MassRecord& mj = masses_[j];
+  const double x = mj.x, y = mj.y;
+  const double limit = radius * radius * (1 + kSquareSlack);
+  Item* out = candidates_.data();
+  int found = 0;
+  const auto consider = [&](const Item& item) {
+    const double dx = item.x - x, dy = item.y - y;
+    if (item.mass > last && dx * dx + dy * dy <= limit) out[found++] = item;
+  };
+  const Layer& l = layers_[places_[j].layer];
+  for (int row = box.y0; row <= box.y1; ++row) {
+    const int c0 = l.firstCell + row * l.width + box.x0, c1 = c0 + box.x1 - box.x0;
+    for (int c = c0; c <= c1; ++c) {
+      const Item* item = &items_[cells_[c].start];
+      for (const Item* end = item + cells_[c].live; item < end; ++item) consider(*item);
+    }
+    if (rowOverflow_[l.firstRow + row] == 0) continue;
+    for (int c = c0; c <= c1; ++c)
+      for (int e = cells_[c].head; e >= 0; e = entries_[e].next) consider(entries_[e].item);
+  }
+  candidateCount_ = found;
+  sortByMass(out, found);
+}
+
+void SeparationGrid::visitNeighbours(int j) {
+  MassRecord& mj = masses_[j];
+  const double margin = kGatherMargin / layers_[places_[j].layer].inverse;
+  // Every grid mass that could come within reach of j while j stays within
+  // the margin of where it gathered; none at all when j's reach is not positive.
+  const double reach = static_cast<double>(mj.range) + gridReach_;
+  const double radius = reach > 0 ? std::max(reach * (1 + kReachSlack), kMinReach) + margin : -1;
+  int last = -1;
+  for (;;) {
+    if (!finite(mj)) break;  // pushed to infinity or NaN: no pair acts any more
+    const Box box = radius > 0 ? queryBox(j, radius) : Box{0, 0, -1, -1};
+    if (crowded(j, box, last)) {
+      scanAll(j, last);
+      break;
+    }
+    gather(j, box, last, radius);
+    const double x = mj.x, y = mj.y;
+    // The grid candidates and the big masses, merged in index order.
+    auto big = std::upper_bound(big_.begin(), big_.end(), last);
+    std::size_t next = 0;
+    bool strayed = false;
+    const std::size_t found = static_cast<std::size_t>(candidateCount_);
+    while (!strayed && (next < found || big != big_.end())) {
+      int k;
+      if (big == big_.end() || (next < found && candidates_[next].mass < *big)) {
+        const Item& item = candidates_[next++];
+        k = last = item.mass;
+        if (k == j || !mayAct(mj, item.x, item.y, item.range)) continue;
+      } else {
+        k = last = *big++;
+      }
+      ++stats_.pairsTried;
+      if (!separatePair(mj, masses_[k])) continue;
+      pushed(k);
+      // Masses not yet tried have not moved, so the list holds while j stays
+      // within the margin of where it was gathered.
+      const double dx = mj.x - x, dy = mj.y - y;
+      strayed = !(dx * dx + dy * dy <= margin * margin * (1 - kSquareSlack));
+    }
+    if (!strayed) break;
+    ++stats_.regathers;
+  }
+  // j's own cell matters only to later outer masses, so it is brought up to date once.
+  pushed(j);
+}
+
+void SeparationGrid::scanAll(int j, int last) {
+  ++stats_.linearScans;
+  MassRecord& mj = masses_[j];
+  for (int k = last + 1; k < count_; ++k) {
+    if (k == j) continue;
+    ++stats_.pairsTried;
+    if (!separatePair(mj, masses_[k])) continue;
+    pushed(k);
+    if (!finite(mj)) return;
+  }
+}
+
+int SeparationGrid::rowOf(int layer, int cell) const {
+  const Layer& l = layers_[layer];
+  return l.firstRow + (cell - l.firstCell) / l.width;
+}
+
+// Keeps a pushed grid mass's copy, and its cell, up to date.
+void SeparationGrid::pushed(int i) {
+  Place& p = places_[i];
+  if (p.kind != kGrid) return;
+  const MassRecord& m = masses_[i];
+  const int cell = finite(m) ? cellOf(p.layer, m) : -1;
+  if (cell == p.cell) {
+    Item& item = itemOf(p);
+    item.x = m.x;
+    item.y = m.y;
+  } else {
+    if (p.cell >= 0) release(i);
+    if (cell >= 0) insert(i, cell);
+  }
+}
+
+void SeparationGrid::release(int i) {
+  Place& p = places_[i];
+  if (p.inEntry) {
+    entries_[p.index].item.mass = -1;
+    --rowOverflow_[rowOf(p.layer, p.cell)];
+  } else {
+    // A cell's items stay packed: its last one fills the gap.
+    Cell& cell = cells_[p.cell];
+    const int last = cell.start + --cell.live;
+    if (p.index != last) {
+      items_[p.index] = items_[last];
+      places_[items_[p.index].mass].index = p.index;
+    }
+  }
+  p.cell = p.index = -1;
+}
+
+void SeparationGrid::insert(int i, int c) {
+  Place& p = places_[i];
+  const MassRecord& m = masses_[i];
+  const Item item{i, m.x, m.y, m.range};
+  Cell& cell = cells_[c];
+  p.cell = c;
+  p.inEntry = cell.start + cell.live == cells_[c + 1].start;
+  if (!p.inEntry) {
+    p.index = cell.start + cell.live++;
+    items_[p.index] = item;
+    return;
+  }
+  p.index = static_cast<int>(entries_.size());
+  entries_.push_back(Entry{item, cell.head});
+  cell.head = p.index;
+  ++rowOverflow_[rowOf(p.layer, c)];
+}
+
+void SeparationGrid::run(MassRecord* masses, int count) {
+  masses_ = masses;
+  count_ = count;
+  stats_ = GridStats{};
+  if (!classify()) return;
+  assignLayers();
+  buildCells();
+  for (int j = 0; j < count; ++j) {
+    if (places_[j].kind == kBig) {
+      scanAll(j, -1);
+    } else if (places_[j].kind == kGrid) {
+      visitNeighbours(j);
+    }
+  }
+}
+
+void separationPass(MassRecord* masses, int count) {
+  if (count < kAllPairsBelow) {
+    separateAllPairs(masses, count);
+    return;
+  }
+  static SeparationGrid grid;
+  grid.run(masses, count);
+}
+
+}  // namespace veltra

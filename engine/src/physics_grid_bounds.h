@@ -1,0 +1,33 @@
+// Shared by the two halves of the grid pass: its numeric bounds.
+#pragma once
+
+#include <cmath>
+
+#include "tables.h"
+
+namespace veltra {
+namespace grid {
+
+// The computed distance of two masses can come out below their true distance
+// by a few float roundings (relative 2^-21 at worst, once the larger axis
+// difference is above 2^-60). Culling by a reach widened well past that, plus
+// the double rounding of the box edges, can never drop a pair that acts.
+constexpr double kReachSlack = 1.0 / 65536;
+constexpr double kEdgeSlack = 1.0 / (1ull << 48);
+constexpr double kMinReach = 1.0 / (1ull << 60);
+// Squares and sums of squares in double, compared with room for their rounding.
+constexpr double kSquareSlack = 1.0 / (1ull << 40);
+
+inline bool finite(const MassRecord& m) { return std::isfinite(m.x) && std::isfinite(m.y); }
+
+// Monotone in v, so a mass whose cell lies outside the cells of [lo, hi] lies
+// outside [lo, hi]. Masses beyond the layer's box share its edge cells.
+inline int cellCoord(double v, double origin, double inverse, int size) {
+  const double t = (v - origin) * inverse;
+  if (!(t > 0)) return 0;
+  if (t >= size) return size - 1;
+  return static_cast<int>(t);
+}
+
+}  // namespace grid
+}  // namespace veltra

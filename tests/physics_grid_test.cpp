@@ -1,0 +1,113 @@
+#include "physics_grid.h"
+
+#include <cstring>
+#include <sstream>
+#include <string>
+
+#include "fresh_engine.h"
+#include "physics.h"
+#include "physics_scenes.h"
+
+namespace {
+using scenes::Masses;
+
+int firstDifference(const Masses& a, const Masses& b) {
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::memcmp(&a[i], &b[i], sizeof a[i]) != 0) return static_cast<int>(i);
+  return -1;
+}
+
+std::string describe(const veltra::MassRecord& m) {
+  std::ostringstream out;
+  out.precision(9);
+  out << "(x " << m.x << ", y " << m.y << ", z " << m.z << ", range " << m.range << ", vel " << m.velX << ' ' << m.velY
+      << ')';
+  return out.str();
+}
+
+// The same few links, self links among them, applied to both copies.
+void linkSome(Masses& a, Masses& b, scenes::Random& random) {
+  const int n = static_cast<int>(a.size());
+  for (int i = 0; i < 4; ++i) {
+    const int p = random.below(n), q = random.chance(0.1) ? p : random.below(n);
+    const float length = random.between(-30, 30);
+    const bool forced = random.chance(0.5);
+    for (Masses* m : {&a, &b}) {
+      if (forced) {
+        veltra::linkForced((*m)[p], (*m)[q], length);
+      } else {
+        veltra::linkFree((*m)[p], (*m)[q], length);
+      }
+    }
+  }
+}
+
+void motionAndSnapshot(Masses& m, float factor) {
+  veltra::motionPass(m.data(), static_cast<int>(m.size()), factor);
+  veltra::snapshotPass(m.data(), static_cast<int>(m.size()));
+}
+}  // namespace
+
+TEST(PhysicsGrid, MatchesAllPairsBitForBit) {
+  const struct {
+    const char* name;
+    Masses (*make)(int, std::uint64_t);
+  } kinds[] = {{"clusters", scenes::clusters},
+               {"sparse", scenes::sparse},
+               {"coincident", scenes::coincident},
+               {"layers", scenes::layers},
+               {"extremes", scenes::extremes},
+               {"tiny", scenes::tiny},
+               {"spread", [](int n, std::uint64_t seed) { return scenes::spread(n, seed); }}};
+  const float factors[] = {0.0f, 0.5f, 1.0f, -0.75f};
+  veltra::SeparationGrid grid;  // reused across scenes, as the engine reuses its own
+  for (const auto& kind : kinds) {
+    for (int count : {50, 200, 700}) {
+      for (std::uint64_t seed = 1; seed <= 3; ++seed) {
+        const float factor = factors[(seed + static_cast<std::uint64_t>(count)) % 4];
+        Masses reference = kind.make(count, seed), indexed = reference;
+        scenes::Random random(seed * 7919);
+        for (int step = 0; step < 4; ++step) {
+          motionAndSnapshot(reference, factor);
+          motionAndSnapshot(indexed, factor);
+          veltra::separateAllPairs(reference.data(), count);
+          grid.run(indexed.data(), count);
+          const int at = firstDifference(reference, indexed);
+          ASSERT_EQ(at, -1) << kind.name << ", " << count << " masses, seed " << seed << ", step " << step
+                            << ": all pairs " << describe(reference[at]) << ", grid " << describe(indexed[at]);
+          linkSome(reference, indexed, random);
+        }
+      }
+    }
+  }
+}
+
+TEST(PhysicsGrid, TriesOnlyNearbyPairs) {
+  veltra::SeparationGrid grid;
+  Masses field = scenes::spread(5000, 11);
+  grid.run(field.data(), 5000);
+  EXPECT_LT(grid.stats().pairsTried, 30 * 5000);
+  EXPECT_EQ(grid.stats().bigMasses, 0);
+
+  // A pile has no neighbourhood to narrow down, but never costs more than all pairs.
+  Masses heap = scenes::pile(300);
+  grid.run(heap.data(), 300);
+  EXPECT_GT(grid.stats().linearScans, 0);
+  EXPECT_LE(grid.stats().pairsTried, 300 * 299);
+}
+
+TEST_F(FreshEngine, PhysXUpdateOnALargeTableMatchesAllPairs) {
+  Masses reference = scenes::clusters(600, 5);
+  for (const veltra::MassRecord& m : reference) {
+    vLPhysX mass;
+    mass.NewPhysX();
+    veltra::massTable().at(mass.handle) = m;
+  }
+  PhysXInertion(0.5f);
+  for (int step = 0; step < 3; ++step) {
+    PhysXUpdate();
+    motionAndSnapshot(reference, 0.5f);
+    veltra::separateAllPairs(reference.data(), 600);
+  }
+  EXPECT_EQ(std::memcmp(reference.data(), veltra::massTable().data(), sizeof reference[0] * 600), 0);
+}
