@@ -51,7 +51,10 @@ inline Masses spread(int count, std::uint64_t seed, float range = 5, double cont
   const double side = std::sqrt(count * 3.141592653589793 * reach * reach / contacts);
   Random random(seed);
   Masses masses;
-  for (int i = 0; i < count; ++i) masses.push_back(atRest(random.between(0, side), random.between(0, side), range));
+  for (int i = 0; i < count; ++i) {
+    const float x = random.between(0, side), y = random.between(0, side);
+    masses.push_back(atRest(x, y, range));
+  }
   return masses;
 }
 
@@ -63,9 +66,9 @@ inline Masses lattice(int count, std::uint64_t seed, float range = 5) {
   const double spacing = 1.8 * range;
   Masses masses;
   for (int i = 0; i < count; ++i) {
-    const double x = (i % side) * spacing, y = (i / side) * spacing;
-    masses.push_back(
-        atRest(static_cast<float>(x + random.between(-1, 1)), static_cast<float>(y + random.between(-1, 1)), range));
+    const double x = (i % side) * spacing + random.between(-1, 1);
+    const double y = (i / side) * spacing + random.between(-1, 1);
+    masses.push_back(atRest(static_cast<float>(x), static_cast<float>(y), range));
   }
   return masses;
 }
@@ -109,7 +112,8 @@ inline Masses sparse(int count, std::uint64_t seed) {
   Masses masses;
   for (int i = 0; i < count; ++i) {
     const float range = random.chance(0.1) ? random.between(-4, 0) : random.between(0, 12);
-    masses.push_back(atRest(random.between(-side, side), random.between(-side, side), range));
+    const float x = random.between(-side, side), y = random.between(-side, side);
+    masses.push_back(atRest(x, y, range));
   }
   stir(masses, random, 20);
   return masses;
@@ -158,8 +162,10 @@ inline Masses tiny(int count, std::uint64_t seed) {
   Random random(seed);
   const double side = 3e-24 * count;
   Masses masses;
-  for (int i = 0; i < count; ++i)
-    masses.push_back(atRest(random.between(0, side), random.between(0, side), random.between(1e-28, 1e-27)));
+  for (int i = 0; i < count; ++i) {
+    const float x = random.between(0, side), y = random.between(0, side), range = random.between(1e-28, 1e-27);
+    masses.push_back(atRest(x, y, range));
+  }
   return masses;
 }
 

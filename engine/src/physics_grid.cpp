@@ -166,6 +166,7 @@ void SeparationGrid::pushed(int i) {
   const MassRecord& m = masses_[i];
   const int cell = finite(m) ? cellOf(p.layer, m) : -1;
   if (cell == p.cell) {
+    if (cell < 0) return;  // left the grid for good once its position stopped being finite
     Item& item = itemOf(p);
     item.x = m.x;
     item.y = m.y;
