@@ -34,15 +34,20 @@ using platform::Font;
 // Cell heights past this are no text a screen can show.
 constexpr int kMaxFontHeight = 4096;
 
+// The software renderer blits a colour-modulated texture through SDL's slow
+// generic path, several times slower than rasterising the line afresh, so
+// there a line is kept in the colour it is drawn in. GPUs modulate for free
+// and keep one white raster for every colour.
 struct TextKey {
   const Font* font;
   std::string text;
-  bool operator==(const TextKey& o) const { return font == o.font && text == o.text; }
+  std::uint32_t argb;  // 0xFFFFFFFF: white, modulated when drawn
+  bool operator==(const TextKey& o) const { return font == o.font && argb == o.argb && text == o.text; }
 };
 
 struct TextKeyHash {
   std::size_t operator()(const TextKey& k) const {
-    return std::hash<std::string_view>()(k.text) ^ (std::hash<const void*>()(k.font) * 31);
+    return std::hash<std::string_view>()(k.text) ^ (std::hash<const void*>()(k.font) * 31) ^ (k.argb * 0x9E3779B1u);
   }
 };
 
@@ -87,12 +92,12 @@ class TextCache {
 
   static TextEntry render(const TextKey& key, SDL_Renderer* renderer) {
     TextEntry e{key, nullptr, 0, 0, 0xFFFFFFFFu};
-    // White, so one raster serves every colour through colour modulation.
-    const SDL_Color white{255, 255, 255, 255};
+    const SDL_Color colour{static_cast<Uint8>(key.argb >> 16), static_cast<Uint8>(key.argb >> 8),
+                           static_cast<Uint8>(key.argb), static_cast<Uint8>(key.argb >> 24)};
     TTF_Font* f = key.font->font;
     SDL_Surface* line = key.text.find('\n') == std::string::npos
-                            ? TTF_RenderUTF8_Blended(f, key.text.c_str(), white)
-                            : TTF_RenderUTF8_Blended_Wrapped(f, key.text.c_str(), white, 0);
+                            ? TTF_RenderUTF8_Blended(f, key.text.c_str(), colour)
+                            : TTF_RenderUTF8_Blended_Wrapped(f, key.text.c_str(), colour, 0);
     if (!line) {
       // All-blank text has nothing to draw; anything else is worth one line.
       if (key.text.find_first_not_of(" \t\r\n") != std::string::npos)
@@ -231,8 +236,9 @@ void drawText(Font* font, const char* text, int count, int left, int top, int, i
   SDL_Renderer* r = sdl::liveRenderer();
   if (!r) return;
   // One key reused across calls: a cache hit allocates nothing.
-  static sdl::TextKey* key = new sdl::TextKey{nullptr, {}};
+  static sdl::TextKey* key = new sdl::TextKey{nullptr, {}, 0xFFFFFFFFu};
   key->font = font;
+  key->argb = sdl::softwareRenderer() ? argb : 0xFFFFFFFFu;
   key->text.assign(text, static_cast<std::size_t>(count));
   sdl::TextEntry& line = sdl::textCache().get(*key, r);
   if (!line.texture) return;
@@ -242,10 +248,11 @@ void drawText(Font* font, const char* text, int count, int left, int top, int, i
   // bits, before SDL's int rectangle maths can overflow.
   const long long x = left, y = top;
   if (x >= outW || y >= outH || x + line.width <= 0 || y + line.height <= 0) return;
-  if (line.modulation != argb) {
-    SDL_SetTextureColorMod(line.texture, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
-    SDL_SetTextureAlphaMod(line.texture, argb >> 24);
-    line.modulation = argb;
+  const std::uint32_t modulation = key->argb == 0xFFFFFFFFu ? argb : 0xFFFFFFFFu;
+  if (line.modulation != modulation) {
+    SDL_SetTextureColorMod(line.texture, (modulation >> 16) & 0xFF, (modulation >> 8) & 0xFF, modulation & 0xFF);
+    SDL_SetTextureAlphaMod(line.texture, modulation >> 24);
+    line.modulation = modulation;
   }
   const SDL_Rect dst{left, top, line.width, line.height};
   SDL_RenderCopy(r, line.texture, nullptr, &dst);

@@ -1,0 +1,130 @@
+// Once warmed up, a frame allocates nothing: not in the engine's draw path,
+// not in the rules step, not in a whole Brickfall frame. Counted are the C++
+// allocations (global operator new, replaced here) and SDL's own (through its
+// memory functions).
+#include <unistd.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "game.h"
+#include "headless_sdl.h"
+#include "rules.h"
+
+namespace {
+bool gCounting = false;
+long gAllocations = 0;
+
+SDL_malloc_func gMalloc;
+SDL_calloc_func gCalloc;
+SDL_realloc_func gRealloc;
+SDL_free_func gFree;
+
+void* countedMalloc(size_t size) {
+  gAllocations += gCounting;
+  return gMalloc(size);
+}
+void* countedCalloc(size_t n, size_t size) {
+  gAllocations += gCounting;
+  return gCalloc(n, size);
+}
+void* countedRealloc(void* p, size_t size) {
+  gAllocations += gCounting;
+  return gRealloc(p, size);
+}
+
+// SDL's allocations go through counting wrappers around its own functions, so
+// memory from before the switch is freed by the same free as ever.
+void countSdlAllocations() {
+  static const bool once = [] {
+    SDL_GetMemoryFunctions(&gMalloc, &gCalloc, &gRealloc, &gFree);
+    return SDL_SetMemoryFunctions(countedMalloc, countedCalloc, countedRealloc, gFree) == 0;
+  }();
+  ASSERT_TRUE(once);
+}
+
+template <typename Frame>
+long allocationsOver(int frames, Frame frame) {
+  for (int i = 0; i < 10; ++i) frame(i);  // caches and queues fill on the first frames
+  gAllocations = 0;
+  gCounting = true;
+  for (int i = 10; i < 10 + frames; ++i) frame(i);
+  gCounting = false;
+  return gAllocations;
+}
+
+std::uint32_t opaque(int, int) { return 0xFF808080u; }
+}  // namespace
+
+void* operator new(std::size_t size) {
+  gAllocations += gCounting;
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+using FrameAllocations = Headless;
+
+TEST_F(FrameAllocations, NoneInTheEngineDrawPath) {
+  countSdlAllocations();
+  vLMaterial block, font;
+  block.LoadTexture(writePng("alloc_block", 40, 20, opaque).c_str());
+  block.CreateSprite();
+  font.CreateFontA(16, true, "Verdana");
+  char text[] = "Points: 42";
+  // Unrotated, as the game draws: SDL's software renderer builds temporary
+  // surfaces for every rotated copy, whoever asks for it.
+  const long count = allocationsOver(100, [&](int) {
+    device.Clear(10, 20, 30);
+    device.BeginRender();
+    device.SetTexture(block);
+    for (int i = 0; i < 160; ++i)
+      device.Draw(block, vLVector2{static_cast<float>(i % 16 * 40 + 20), static_cast<float>(i / 16 * 20 + 10), 0},
+                  vLVector2{20, 10, 0}, 0, 12, 12, 12);
+    device.DrawT(font.font, text, vLVector2{10, 10, 0}, 255, 0, 0);
+    device.EndRender();
+    device.DrawAll();
+  });
+  EXPECT_EQ(count, 0);
+}
+
+TEST(FrameAllocationsOfTheGame, NoneInTheRulesStep) {
+  brickfall::Rules rules;
+  rules.FillBlocks();
+  rules.PlaceBall();
+  int drawn = 0;
+  const std::function<void(const brickfall::Block&)> draw = [&](const brickfall::Block&) { ++drawn; };
+  const long count = allocationsOver(2000, [&](int frame) { rules.Step(static_cast<float>(frame % 640), draw); });
+  EXPECT_EQ(count, 0);
+  EXPECT_GT(rules.points, 0);  // blocks were hit on the way
+}
+
+TEST_F(FrameAllocations, NoneInABrickfallFrameWhileThePointsStand) {
+  countSdlAllocations();
+  // The game opens its pictures by relative name.
+  ASSERT_EQ(chdir(::testing::TempDir().c_str()), 0);
+  for (const char* name : {"block", "paletka", "kulka"}) {
+    const std::string made = writePng(name, 40, 20, opaque);
+    ASSERT_EQ(std::rename(made.c_str(), (std::string(name) + ".png").c_str()), 0);
+  }
+  brickfall::DeviceEngine engine;
+  brickfall::Game game(engine);
+  ASSERT_TRUE(game.start(headlessWindow()));
+  // A new score is a new line of text to rasterise, so frames with hits are left out.
+  long count = 0;
+  int frames = 0;
+  allocationsOver(1, [&](int) { game.frame(320); });
+  for (int i = 0; i < 300; ++i) {
+    const int points = game.rules().points;
+    gAllocations = 0;
+    gCounting = true;
+    game.frame(200 + i);
+    gCounting = false;
+    if (game.rules().points != points) continue;
+    count += gAllocations;
+    ++frames;
+  }
+  EXPECT_GT(frames, 250);
+  EXPECT_EQ(count, 0);
+}
