@@ -37,5 +37,6 @@ if(UNIX AND NOT APPLE AND NOT CMAKE_CROSSCOMPILING AND VELTRA_DPKG_DEB)
     COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/package/check_deb.sh ${CMAKE_CPACK_COMMAND} ${PROJECT_BINARY_DIR}
             ${PROJECT_VERSION} ${VELTRA_SOVERSION} ${_with_brickfall}
             ${CMAKE_COMMAND} ${CMAKE_CXX_COMPILER} ${CMAKE_GENERATOR} ${PROJECT_VERSION} ${VELTRA_SOVERSION})
-  set_tests_properties(package PROPERTIES TIMEOUT 180)
+  # It starts the game on a private X server, so it counts as end to end.
+  set_tests_properties(package PROPERTIES TIMEOUT 180 LABELS e2e)
 endif()
