@@ -137,3 +137,18 @@ TEST_F(TablesDeathTest, BadHandlesEndTheProcess) {
   other.handle = 5;
   EXPECT_DEATH(m.LinkFree(other, 1), "bad mass handle 5");
 }
+
+#if defined(_WIN32)
+// The status of the C runtime's invalid-parameter termination, whole (a POSIX
+// shell sees only its low byte), after the one stderr line.
+TEST_F(TablesDeathTest, BadHandleEndsWithInvalidParameterStatus) {
+  vLMatrix unset;
+  EXPECT_EXIT(unset.Identity(), ::testing::ExitedWithCode(static_cast<int>(0xC0000417u)),
+              "veltra: bad matrix handle -1");
+  vLPhysX mass;
+  mass.NewPhysX();
+  vLPhysX past;
+  past.handle = 1;
+  EXPECT_EXIT(past.GetX(), ::testing::ExitedWithCode(static_cast<int>(0xC0000417u)), "veltra: bad mass handle 1");
+}
+#endif

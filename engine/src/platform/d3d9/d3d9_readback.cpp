@@ -1,0 +1,94 @@
+// Copies of the back buffer: the render target cannot be locked, so it is
+// first copied into a system-memory surface of the same size and format.
+#include <d3d9.h>
+#include <d3dx9.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/d3d9/d3d9_backend.h"
+#include "platform/platform.h"
+
+namespace veltra {
+namespace platform {
+namespace {
+
+// A system-memory copy of the back buffer, or null with one "veltra: " line.
+IDirect3DSurface9* copyBackBuffer(D3DSURFACE_DESC& desc) {
+  IDirect3DDevice9* device = d3d9::device();
+  if (!device) {
+    std::fputs("veltra: cannot read the back buffer: no device yet\n", stderr);
+    return nullptr;
+  }
+  IDirect3DSurface9* target = nullptr;
+  IDirect3DSurface9* copy = nullptr;
+  HRESULT hr = device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &target);
+  if (SUCCEEDED(hr)) hr = target->GetDesc(&desc);
+  if (SUCCEEDED(hr))
+    hr = device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy, nullptr);
+  if (SUCCEEDED(hr)) hr = device->GetRenderTargetData(target, copy);
+  if (target) target->Release();
+  if (FAILED(hr)) {
+    if (copy) copy->Release();
+    std::fprintf(stderr, "veltra: cannot read the back buffer (0x%08lX)\n", static_cast<unsigned long>(hr));
+    return nullptr;
+  }
+  return copy;
+}
+
+}  // namespace
+
+namespace d3d9 {
+
+bool readBackBuffer(Image& out) {
+  D3DSURFACE_DESC desc;
+  IDirect3DSurface9* copy = copyBackBuffer(desc);
+  if (!copy) return false;
+  const bool x8 = desc.Format == D3DFMT_X8R8G8B8;
+  if (!x8 && desc.Format != D3DFMT_A8R8G8B8) {
+    std::fprintf(stderr, "veltra: cannot read the back buffer: format %d is not 32-bit RGB\n",
+                 static_cast<int>(desc.Format));
+    copy->Release();
+    return false;
+  }
+  D3DLOCKED_RECT locked;
+  if (FAILED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+    std::fputs("veltra: cannot read the back buffer: the copy does not lock\n", stderr);
+    copy->Release();
+    return false;
+  }
+  out.width = static_cast<int>(desc.Width);
+  out.height = static_cast<int>(desc.Height);
+  out.argb.resize(static_cast<std::size_t>(out.width) * out.height);
+  for (int y = 0; y < out.height; ++y) {
+    const auto* row = static_cast<const unsigned char*>(locked.pBits) + static_cast<std::ptrdiff_t>(y) * locked.Pitch;
+    std::memcpy(&out.argb[static_cast<std::size_t>(y) * out.width], row, sizeof(std::uint32_t) * out.width);
+  }
+  copy->UnlockRect();
+  copy->Release();
+  if (x8)
+    for (std::uint32_t& p : out.argb) p |= 0xFF000000u;
+  return true;
+}
+
+}  // namespace d3d9
+
+bool saveScreenshot(const char* pngFile) {
+  if (!pngFile) {
+    std::fputs("veltra: cannot save a screenshot: no file name\n", stderr);
+    return false;
+  }
+  D3DSURFACE_DESC desc;
+  IDirect3DSurface9* copy = copyBackBuffer(desc);
+  if (!copy) return false;
+  const HRESULT hr = D3DXSaveSurfaceToFileA(pngFile, D3DXIFF_PNG, copy, nullptr, nullptr);
+  copy->Release();
+  if (FAILED(hr)) {
+    std::fprintf(stderr, "veltra: cannot save screenshot \"%s\" (0x%08lX)\n", pngFile, static_cast<unsigned long>(hr));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace platform
+}  // namespace veltra
