@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Runs a Windows program in the Wine session of a build folder (started by
-# wine-session.sh), in the current folder, and returns its exit status.
+# Runs a Windows program under Wine in the private prefix of a build folder,
+# in the current folder, and returns its exit status. Inside a session
+# (wine-session.sh) it gets the session's display; without one it runs with
+# no display, which serves console programs such as the build's own tools.
 #   wine-run.sh BUILD program.exe [args...]     wine-run.sh BUILD --server ARGS (wineserver)
 set -euo pipefail
 dir="$(cd "$1" && pwd)/wine"
 shift
-[ -f "$dir/display" ] || { echo "wine-run: no Wine session in $dir; run wine-session.sh start first" >&2; exit 2; }
+mkdir -p "$dir/prefix"
 export WINEPREFIX="$dir/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export DISPLAY=":$(head -n1 "$dir/display")"
+if [ -f "$dir/display" ]; then
+  export DISPLAY=":$(head -n1 "$dir/display")"
+else
+  unset DISPLAY
+fi
 if [ "$1" = "--server" ]; then
   shift
   exec wineserver "$@"

@@ -58,6 +58,10 @@ IDirect3DDevice9* device() { return gDevice; }
 }  // namespace d3d9
 
 bool createDevice(vLWindow window) {
+  if (!window) {
+    std::fputs("veltra: cannot create the device: no window given\n", stderr);
+    return false;
+  }
   gDirect3D = Direct3DCreate9(D3D_SDK_VERSION);
   if (!gDirect3D) {
     std::fputs("veltra: cannot create the device: Direct3D 9 is not available\n", stderr);
@@ -112,7 +116,7 @@ void bindTexture(Texture* texture) {
 
 Texture* loadTexture(const char* file) {
   if (!file) {
-    std::fputs("veltra: cannot load a texture: no file name\n", stderr);
+    std::fputs("veltra: cannot load texture: no file name given\n", stderr);
     return nullptr;
   }
   if (!gDevice) {
@@ -127,7 +131,7 @@ Texture* loadTexture(const char* file) {
                                    D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr, nullptr, &texture);
   if (FAILED(hr)) {
     if (GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES)
-      std::fprintf(stderr, "veltra: cannot load texture \"%s\": file not found\n", file);
+      std::fprintf(stderr, "veltra: cannot load texture \"%s\": No such file or directory\n", file);
     else
       report("load texture", file, hr);
     return nullptr;
@@ -151,7 +155,7 @@ Sprite* createSprite() {
 
 Font* createFont(int height, int weight, const char* face) {
   if (!face) {
-    std::fputs("veltra: cannot create a font: no face name\n", stderr);
+    std::fputs("veltra: cannot create font: no face name given\n", stderr);
     return nullptr;
   }
   if (!gDevice) {

@@ -13,11 +13,11 @@ namespace veltra {
 namespace platform {
 namespace {
 
-// A system-memory copy of the back buffer, or null with one "veltra: " line.
-IDirect3DSurface9* copyBackBuffer(D3DSURFACE_DESC& desc) {
+// A system-memory copy of the back buffer, or null with the reason in `why`.
+IDirect3DSurface9* copyBackBuffer(D3DSURFACE_DESC& desc, const char*& why) {
   IDirect3DDevice9* device = d3d9::device();
   if (!device) {
-    std::fputs("veltra: cannot read the back buffer: no device yet\n", stderr);
+    why = "no device";
     return nullptr;
   }
   IDirect3DSurface9* target = nullptr;
@@ -30,7 +30,7 @@ IDirect3DSurface9* copyBackBuffer(D3DSURFACE_DESC& desc) {
   if (target) target->Release();
   if (FAILED(hr)) {
     if (copy) copy->Release();
-    std::fprintf(stderr, "veltra: cannot read the back buffer (0x%08lX)\n", static_cast<unsigned long>(hr));
+    why = "the back buffer cannot be read";
     return nullptr;
   }
   return copy;
@@ -42,8 +42,12 @@ namespace d3d9 {
 
 bool readBackBuffer(Image& out) {
   D3DSURFACE_DESC desc;
-  IDirect3DSurface9* copy = copyBackBuffer(desc);
-  if (!copy) return false;
+  const char* why = nullptr;
+  IDirect3DSurface9* copy = copyBackBuffer(desc, why);
+  if (!copy) {
+    std::fprintf(stderr, "veltra: cannot read the back buffer: %s\n", why);
+    return false;
+  }
   const bool x8 = desc.Format == D3DFMT_X8R8G8B8;
   if (!x8 && desc.Format != D3DFMT_A8R8G8B8) {
     std::fprintf(stderr, "veltra: cannot read the back buffer: format %d is not 32-bit RGB\n",
@@ -75,16 +79,21 @@ bool readBackBuffer(Image& out) {
 
 bool saveScreenshot(const char* pngFile) {
   if (!pngFile) {
-    std::fputs("veltra: cannot save a screenshot: no file name\n", stderr);
+    std::fputs("veltra: cannot save a screenshot: no file name given\n", stderr);
     return false;
   }
   D3DSURFACE_DESC desc;
-  IDirect3DSurface9* copy = copyBackBuffer(desc);
-  if (!copy) return false;
+  const char* why = nullptr;
+  IDirect3DSurface9* copy = copyBackBuffer(desc, why);
+  if (!copy) {
+    std::fprintf(stderr, "veltra: cannot save screenshot \"%s\": %s\n", pngFile, why);
+    return false;
+  }
   const HRESULT hr = D3DXSaveSurfaceToFileA(pngFile, D3DXIFF_PNG, copy, nullptr, nullptr);
   copy->Release();
   if (FAILED(hr)) {
-    std::fprintf(stderr, "veltra: cannot save screenshot \"%s\" (0x%08lX)\n", pngFile, static_cast<unsigned long>(hr));
+    std::fprintf(stderr, "veltra: cannot save screenshot \"%s\": cannot write it (0x%08lX)\n", pngFile,
+                 static_cast<unsigned long>(hr));
     return false;
   }
   return true;

@@ -1,0 +1,315 @@
+// The pixel cases of the SDL backend's render and text tests, on Direct3D 9
+// and D3DX 9 under Wine, through the public device API.
+#include <d3dx9.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "headless_d3d9.h"
+
+using D3D9Render = Headless;
+
+namespace {
+
+constexpr std::uint32_t kBackground = 0xFF0A141Eu;  // Clear(10, 20, 30)
+
+// Neighbouring texels differ, so a misplaced or turned texel shows (red
+// repeats every 43 texels across the 150-wide paddle).
+std::uint32_t patterned(int u, int v) {
+  return 0xFF000000u | (static_cast<std::uint32_t>(u * 6 + 3) & 0xFFu) << 16 |
+         (static_cast<std::uint32_t>(v * 6 + 3) & 0xFFu) << 8 | 0x99u;
+}
+
+vLMaterial spriteOf(const std::string& path) {
+  vLMaterial m;
+  m.LoadTexture(path.c_str());
+  m.CreateSprite();
+  return m;
+}
+
+struct Placement {
+  int w, h;
+  float pivotX, pivotY, x, y, angle;
+};
+
+// The texel under the pixel centre, mapped back through the rotation, or the
+// background. Exact at right angles, where cos and sin are 0 or +-1.
+std::uint32_t expectedAt(const Placement& p, int px, int py) {
+  const double t = p.angle * 3.14159265358979323846 / 180.0;
+  const double c = std::nearbyint(std::cos(t)), s = std::nearbyint(std::sin(t));
+  const double dx = px + 0.5 - p.x, dy = py + 0.5 - p.y;
+  const double u = p.pivotX + c * dx + s * dy, v = p.pivotY - s * dx + c * dy;
+  if (u < 0 || v < 0 || u >= p.w || v >= p.h) return kBackground;
+  return patterned(static_cast<int>(u), static_cast<int>(v));
+}
+
+void drawPlacement(vLDevice& device, const Placement& p, int a = 0, int b = 0, int c = 0, float z = 0) {
+  const std::string path = writePng("pattern" + std::to_string(p.w) + "x" + std::to_string(p.h), p.w, p.h, patterned);
+  const vLMaterial m = spriteOf(path);
+  device.Clear(10, 20, 30);
+  device.BeginRender();
+  device.SetTexture(m);
+  device.Draw(m, vLVector2{p.x, p.y, z}, vLVector2{p.pivotX, p.pivotY, -z}, p.angle, a, b, c);
+  device.EndRender();
+}
+
+// D3DX sprites sample with linear filtering, and under Wine the sample may land
+// off the texel centre, up to the edge between two texels on a 150-wide
+// texture. So a pixel may be the expected texel mixed with up to half of one
+// neighbour (wrapped at the edges), allowing a step of rounding. A texel out
+// of place by one is all neighbour and still shows; the background must match
+// exactly.
+bool mixedWithAtMostHalf(std::uint32_t got, std::uint32_t want, std::uint32_t other) {
+  double weight = 0, spread = 0;
+  for (int shift : {24, 16, 8, 0}) {
+    const double d = static_cast<double>(other >> shift & 0xFF) - static_cast<double>(want >> shift & 0xFF);
+    if (std::abs(d) > spread) {
+      spread = std::abs(d);
+      weight = (static_cast<double>(got >> shift & 0xFF) - static_cast<double>(want >> shift & 0xFF)) / d;
+    }
+  }
+  if (spread == 0 || weight < 0 || weight > 0.6) return false;
+  for (int shift : {24, 16, 8, 0}) {
+    const double w = want >> shift & 0xFF, o = other >> shift & 0xFF;
+    if (std::abs(w + weight * (o - w) - static_cast<double>(got >> shift & 0xFF)) > 2) return false;
+  }
+  return true;
+}
+
+bool rightPixel(const Placement& p, int x, int y, std::uint32_t got) {
+  const std::uint32_t want = expectedAt(p, x, y);
+  if (want == kBackground || got == want) return got == want;
+  const double t = p.angle * 3.14159265358979323846 / 180.0;
+  const double c = std::nearbyint(std::cos(t)), s = std::nearbyint(std::sin(t));
+  const double dx = x + 0.5 - p.x, dy = y + 0.5 - p.y;
+  const int u = static_cast<int>(p.pivotX + c * dx + s * dy), v = static_cast<int>(p.pivotY - s * dx + c * dy);
+  for (int du = -1; du <= 1; ++du)
+    for (int dv = -1; dv <= 1; ++dv)
+      if (mixedWithAtMostHalf(got, want, patterned((u + du + p.w) % p.w, (v + dv + p.h) % p.h))) return true;
+  return false;
+}
+
+int countDifferences(const Frame& frame, const Placement& p) {
+  int wrong = 0;
+  for (int y = 0; y < kFrameHeight; ++y)
+    for (int x = 0; x < kFrameWidth; ++x) wrong += !rightPixel(p, x, y, frame.at(x, y));
+  return wrong;
+}
+
+struct Box {
+  int left = kFrameWidth, top = kFrameHeight, right = -1, bottom = -1;  // inclusive
+  int pixels = 0;
+};
+
+Box inkOn(const Frame& f, std::uint32_t background) {
+  Box b;
+  for (int y = 0; y < kFrameHeight; ++y)
+    for (int x = 0; x < kFrameWidth; ++x) {
+      if (f.at(x, y) == background) continue;
+      ++b.pixels;
+      b.left = std::min(b.left, x), b.right = std::max(b.right, x);
+      b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
+    }
+  return b;
+}
+
+}  // namespace
+
+TEST_F(D3D9Render, ClearTakesEachComponentModulo256) {
+  const struct {
+    int r, g, b;
+    std::uint32_t argb;
+  } cases[] = {
+      {10, 20, 30, 0xFF0A141Eu}, {256, -1, 300, 0xFF00FF2Cu}, {0, 0, 0, 0xFF000000u}, {-256, 511, 255, 0xFF00FFFFu}};
+  for (const auto& c : cases) {
+    device.Clear(c.r, c.g, c.b);
+    const Frame f = grabFrame();
+    for (int i : {0, kFrameWidth * kFrameHeight / 2 + 17, kFrameWidth * kFrameHeight - 1})
+      EXPECT_EQ(f.argb[i], c.argb) << c.r << ", " << c.g << ", " << c.b;
+  }
+}
+
+TEST_F(D3D9Render, TexturesKeepTheirImageSize) {
+  // The plain loader would make these 64 x 32 and 256 x 32.
+  for (const auto& size : {std::pair<int, int>{40, 20}, {150, 20}, {14, 14}}) {
+    const vLMaterial m = spriteOf(writePng("size", size.first, size.second, patterned));
+    auto* texture = reinterpret_cast<IDirect3DTexture9*>(veltra::textureTable().at(m.texture));
+    ASSERT_NE(texture, nullptr);
+    D3DSURFACE_DESC desc;
+    ASSERT_EQ(texture->GetLevelDesc(0, &desc), D3D_OK);
+    EXPECT_EQ(static_cast<int>(desc.Width), size.first);
+    EXPECT_EQ(static_cast<int>(desc.Height), size.second);
+    EXPECT_EQ(texture->GetLevelCount(), 1u);
+  }
+}
+
+TEST_F(D3D9Render, DrawPutsThePivotOnThePositionAndTurnsClockwise) {
+  const Placement cases[] = {
+      {6, 4, 7, 7, 100, 50, 0},     // top-left at position - pivot, outside the image
+      {40, 20, 0, 0, 300, 200, 0},  // a block, drawn 40 x 20
+      {40, 20, 20, 10, 620, 190, 0}, {150, 20, 75, 10, 320, 440, 0}, {14, 14, 7, 7, 310, 478, 0},
+      {5, 3, 1, 0, 100, 50, 90},  // one texel right of the pivot lands one pixel below
+      {6, 4, 2, 1, 200, 100, 90},    {7, 4, 3, 2, 150, 120, 180},    {5, 8, 0, 0, 320, 240, 270},
+      {5, 8, 4, 7, 320, 240, -90},   {9, 6, 4, 3, 60, 400, 450},  // a turn and a quarter is a quarter
+      {9, 6, 4, 3, 60, 400, 360},    {8, 8, 4, 4, 3, 2, 90},      // partly off the target
+  };
+  for (const Placement& p : cases) {
+    drawPlacement(device, p);
+    EXPECT_EQ(countDifferences(grabFrame(), p), 0) << p.w << "x" << p.h << " pivot " << p.pivotX << "," << p.pivotY
+                                                   << " at " << p.x << "," << p.y << " angle " << p.angle;
+  }
+}
+
+TEST_F(D3D9Render, TrailingIntsAndZFieldsChangeNothing) {
+  const Placement p{6, 5, 2, 2, 100, 100, 90};
+  drawPlacement(device, p, 0, 0, 0, 0);
+  const Frame plain = grabFrame();
+  drawPlacement(device, p, 12, 12, 12, 5);
+  EXPECT_TRUE(plain.argb == grabFrame().argb);
+}
+
+TEST_F(D3D9Render, HalfTransparentTexelsBlendOverTheBackground) {
+  // (255, 0, 0) at alpha 128 over (0, 0, 255); integer blending may round by one.
+  const vLMaterial m = spriteOf(writePng("halfred", 4, 4, [](int, int) { return 0x80FF0000u; }));
+  device.Clear(0, 0, 255);
+  device.BeginRender();
+  device.Draw(m, vLVector2{20, 20, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
+  device.EndRender();
+  const Frame f = grabFrame();
+  const std::uint32_t got = f.at(21, 21);
+  EXPECT_NEAR(static_cast<int>(got >> 16 & 0xFF), 128, 1);
+  EXPECT_EQ(static_cast<int>(got >> 8 & 0xFF), 0);
+  EXPECT_NEAR(static_cast<int>(got & 0xFF), 127, 1);
+  EXPECT_EQ(f.at(24, 21), 0xFF0000FFu);
+}
+
+TEST_F(D3D9Render, MissingFilesAndEmptySlotsDrawNothing) {
+  const std::string garbage = ::testing::TempDir() + "veltra_garbage.png";
+  if (std::FILE* f = std::fopen(garbage.c_str(), "wb")) {
+    std::fputs("not an image at all", f);
+    std::fclose(f);
+  }
+  ::testing::internal::CaptureStderr();
+  vLMaterial missing, broken, nameless;
+  missing.LoadTexture("no/such/block.png");
+  broken.LoadTexture(garbage.c_str());
+  nameless.LoadTexture(nullptr);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("veltra: cannot load texture \"no/such/block.png\": No such file or directory\n"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("veltra: cannot load texture \"" + garbage + "\": "), std::string::npos) << err;
+  EXPECT_NE(err.find("veltra: cannot load texture: no file name given\n"), std::string::npos) << err;
+  EXPECT_EQ(nameless.texture, 2);
+
+  vLMaterial good = spriteOf(writePng("white", 8, 8, [](int, int) { return 0xFFFFFFFFu; }));
+  vLMaterial spriteless = good;
+  spriteless.sprite = veltra::spriteTable().append(nullptr);
+  for (vLMaterial* m : {&missing, &broken, &nameless}) m->CreateSprite();
+  device.Clear(10, 20, 30);
+  device.BeginRender();
+  for (const vLMaterial& m : {missing, broken, nameless, spriteless}) {
+    device.SetTexture(m);
+    device.Draw(m, vLVector2{50, 50, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
+  }
+  device.EndRender();
+  const Frame f = grabFrame();
+  for (std::uint32_t p : f.argb) ASSERT_EQ(p, kBackground);
+}
+
+TEST_F(D3D9Render, RedTextDrawsOpaqueRedFromTheTruncatedPosition) {
+  vLMaterial font;
+  font.CreateFontA(16, true, "Verdana");
+  ASSERT_NE(veltra::fontTable().at(font.font), nullptr);
+  device.Clear(0, 0, 0);
+  device.BeginRender();
+  device.DrawT(font.font, "Points: 40", vLVector2{10.9f, 20.5f, 0}, 255, 0, 0);
+  device.EndRender();
+  const Frame f = grabFrame();
+  const Box ink = inkOn(f, 0xFF000000u);
+  EXPECT_GT(ink.pixels, 100);
+  EXPECT_GE(ink.left, 10);
+  EXPECT_LE(ink.left, 12);  // the glyph's own side bearing
+  EXPECT_GE(ink.top, 20);
+  EXPECT_LT(ink.bottom, 20 + 16);
+  EXPECT_GE(ink.bottom - ink.top + 1, 8);
+  for (std::uint32_t p : f.argb) ASSERT_EQ(p & 0x0000FFFFu, 0u) << std::hex << p;  // only shades of red
+
+  // Thin 16-pixel glyphs cover few pixels fully; large stems reach the full colour.
+  vLMaterial large;
+  large.CreateFontA(48, true, "Verdana");
+  device.Clear(0, 0, 0);
+  device.BeginRender();
+  device.DrawT(large.font, "HI", vLVector2{100, 100, 0}, 255, 0, 0);
+  device.EndRender();
+  int opaqueRed = 0;
+  for (std::uint32_t p : grabFrame().argb) opaqueRed += p == 0xFFFF0000u;
+  EXPECT_GT(opaqueRed, 50);
+
+  // Nothing is clipped against the fixed far edges, even with right < left.
+  device.Clear(0, 0, 0);
+  device.BeginRender();
+  device.DrawT(font.font, "Points: 40", vLVector2{560, 470, 0}, 255, 0, 0);
+  device.DrawT(font.font, "", vLVector2{10, 10, 0}, 255, 255, 255);
+  device.EndRender();
+  const Box corner = inkOn(grabFrame(), 0xFF000000u);
+  EXPECT_GE(corner.left, 560);
+  EXPECT_GE(corner.top, 470);
+  EXPECT_GT(corner.pixels, 30);
+}
+
+TEST_F(D3D9Render, ScreenshotWritesTheBackBufferAsItStands) {
+  drawPlacement(device, Placement{6, 4, 0, 0, 10, 10, 0});
+  const std::string shot = ::testing::TempDir() + "veltra_shot.png";
+  ASSERT_TRUE(device.Screenshot(shot.c_str()));
+  const Frame f = grabFrame();
+
+  // Read the file back into a surface of the back buffer's format.
+  IDirect3DDevice9* d3d = veltra::platform::d3d9::device();
+  IDirect3DSurface9* loaded = nullptr;
+  ASSERT_EQ(
+      d3d->CreateOffscreenPlainSurface(kFrameWidth, kFrameHeight, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &loaded, nullptr),
+      D3D_OK);
+  D3DXIMAGE_INFO info;
+  ASSERT_EQ(D3DXLoadSurfaceFromFileA(loaded, nullptr, nullptr, shot.c_str(), nullptr, D3DX_FILTER_NONE, 0, &info),
+            D3D_OK);
+  EXPECT_EQ(info.ImageFileFormat, D3DXIFF_PNG);
+  EXPECT_EQ(static_cast<int>(info.Width), kFrameWidth);
+  EXPECT_EQ(static_cast<int>(info.Height), kFrameHeight);
+  D3DLOCKED_RECT locked;
+  ASSERT_EQ(loaded->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  int wrong = 0;
+  for (int y = 0; y < kFrameHeight; ++y)
+    for (int x = 0; x < kFrameWidth; ++x)
+      wrong += (reinterpret_cast<const std::uint32_t*>(static_cast<const char*>(locked.pBits) + y * locked.Pitch)[x] |
+                0xFF000000u) != f.at(x, y);
+  loaded->UnlockRect();
+  loaded->Release();
+  EXPECT_EQ(wrong, 0);
+
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(device.Screenshot(nullptr));
+  EXPECT_FALSE(device.Screenshot("Z:\\no\\such\\folder\\shot.png"));
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("veltra: cannot save a screenshot: no file name given\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("veltra: cannot save screenshot \"Z:\\no\\such\\folder\\shot.png\": "), std::string::npos) << err;
+}
+
+TEST_F(D3D9Render, PresentingAfterTheWindowIsGoneIsHarmless) {
+  // A game draws on until its quit message arrives, after its window is destroyed.
+  HWND doomed = testWindow(64, 64);
+  ASSERT_TRUE(device.CreateDevice(doomed));
+  ShowWindow(doomed, SW_SHOW);
+  device.Clear(1, 2, 3);
+  device.DrawAll();
+  DestroyWindow(doomed);
+  for (int frame = 0; frame < 3; ++frame) {
+    device.Clear(1, 2, 3);
+    device.BeginRender();
+    device.EndRender();
+    device.DrawAll();
+  }
+  SUCCEED();  // still running
+}
