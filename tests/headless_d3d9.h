@@ -16,7 +16,7 @@
 
 constexpr int kFrameWidth = 640, kFrameHeight = 480;
 
-inline HWND testWindow(int width = kFrameWidth, int height = kFrameHeight) {
+inline HWND testWindow(int width = kFrameWidth, int height = kFrameHeight, DWORD style = WS_POPUP) {
   static const char* kClass = [] {
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
@@ -26,8 +26,8 @@ inline HWND testWindow(int width = kFrameWidth, int height = kFrameHeight) {
     RegisterClassExA(&wc);
     return "veltra_test";
   }();
-  return CreateWindowExA(0, kClass, "pixels", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
-                         GetModuleHandleA(nullptr), nullptr);
+  return CreateWindowExA(0, kClass, "pixels", style, 0, 0, width, height, nullptr, nullptr, GetModuleHandleA(nullptr),
+                         nullptr);
 }
 
 using Frame = veltra::platform::d3d9::Image;
