@@ -78,6 +78,45 @@ TEST_F(Text, NewlinesStartNewLines) {
   EXPECT_LT(ink.bottom, 100 + 2 * 16 + 4);
 }
 
+TEST_F(Text, LongLinesAndManyLinesDrawWhatTheTargetShows) {
+  const int font = fontOf(16);
+  const auto frameOf = [&](const std::string& text, float x, float y) {
+    device.Clear(0, 0, 0);
+    device.DrawT(font, text.c_str(), vLVector2{x, y, 0}, 255, 255, 255);
+    return grabFrame();
+  };
+  // Past the target's right edge a line is cut; what shows is the same.
+  const Frame whole = frameOf(std::string(100, 'W'), 10, 10);
+  ASSERT_GT(inkOn(whole, 0xFF000000u).right, kFrameWidth - 10);
+  EXPECT_EQ(frameOf(std::string(60000, 'W'), 10, 10).pixels, whole.pixels);
+
+  // Starting far left, only the part that reaches the target is rendered.
+  // Digits have one advance and no kerning, so only rounding can differ.
+  std::string digits;
+  for (int i = 0; i < 25; ++i) digits += "0123456789";
+  const Frame reference = frameOf(digits, -1200, 30);
+  const Box refInk = inkOn(reference, 0xFF000000u);
+  ASSERT_GT(refInk.pixels, 200);
+  ASSERT_LT(refInk.left, 10);
+  std::string longer = digits;
+  for (int i = 0; i < 400; ++i) longer += "0123456789";
+  const Frame cut = frameOf(longer, -1200, 30);
+  int differ = 0;
+  for (int y = 0; y < kFrameHeight; ++y)
+    for (int x = 0; x < refInk.right - 16; ++x) differ += cut.at(x, y) != reference.at(x, y);
+  EXPECT_LT(differ, refInk.pixels / 20);
+
+  // Thousands of lines: those below the target are never reached, and the
+  // first ones land where a short text puts them.
+  std::string lines;
+  for (int i = 0; i < 10000; ++i) lines += "line\n";
+  const Frame two = frameOf("line\nline", 10, 10);
+  const Frame many = frameOf(lines, 10, 10);
+  for (int y = 0; y < 10 + 2 * 16; ++y)
+    for (int x = 0; x < kFrameWidth; ++x) ASSERT_EQ(many.at(x, y), two.at(x, y)) << x << ", " << y;
+  EXPECT_GT(inkOn(many, 0xFF000000u).bottom, kFrameHeight - 20);
+}
+
 TEST_F(Text, HeightIsTheCellHeightAndBothWeightsAreRegular) {
   for (int height : {8, 12, 16, 24, 33, 64}) {
     const int font = fontOf(height);

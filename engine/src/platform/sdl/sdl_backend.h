@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -30,6 +31,11 @@ T* keep(T object) {
   return &all->back();
 }
 
+// For the fuzz targets, which create millions: the engine itself never
+// releases. The object stays behind empty and draws nothing.
+void releaseTexture(platform::Texture* texture);
+void releaseFont(platform::Font* font);
+
 // One "veltra: " line on stderr, at most once per `key` (a cause that repeats
 // every frame must not flood the log).
 void warnOnce(const char* key, const char* format, ...);
@@ -50,6 +56,10 @@ struct FontFile {
 FontFile findFontFile(const char* face, int weight);
 // The cell (ascent + descent) in pixels of a font createFont made.
 int cellHeight(const platform::Font* font);
+// Draws one line of text (no newline) with its top-left corner at (left, top),
+// rendering only what reaches the outW x outH target.
+void drawLine(const platform::Font& font, std::string_view line, long long left, long long top, int outW, int outH,
+              std::uint32_t argb);
 
 struct TextCacheStats {
   std::size_t entries = 0;

@@ -104,7 +104,7 @@ void spriteSetTransform(Sprite* sprite, const Matrix& transform) {
 }
 
 void spriteDraw(Sprite* sprite, Texture* texture, std::uint32_t argb) {
-  if (!sprite || !texture) return;
+  if (!sprite || !texture || !texture->texture) return;
   SDL_Renderer* r = sdl::liveRenderer();
   if (!r) return;
   if (texture->rendererId != sdl::rendererId()) {
@@ -133,4 +133,13 @@ void spriteDraw(Sprite* sprite, Texture* texture, std::uint32_t argb) {
 void spriteEnd(Sprite*) {}
 
 }  // namespace platform
+
+namespace sdl {
+void releaseTexture(platform::Texture* texture) {
+  if (!texture || !texture->texture) return;
+  // A texture of a renderer that is gone went with it.
+  if (liveRenderer() && texture->rendererId == rendererId()) SDL_DestroyTexture(texture->texture);
+  texture->texture = nullptr;
+}
+}  // namespace sdl
 }  // namespace veltra

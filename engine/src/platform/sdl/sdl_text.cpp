@@ -5,6 +5,7 @@
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -60,7 +61,8 @@ struct TextEntry {
 
 class TextCache {
  public:
-  // The cached line for `key`, rendering it on a miss; moves it to the front.
+  // The cached line for `key` (one line, no newline), rendering it on a miss;
+  // moves it to the front.
   TextEntry& get(const TextKey& key, SDL_Renderer* renderer) {
     auto found = index_.find(key);
     if (found != index_.end()) {
@@ -95,9 +97,7 @@ class TextCache {
     const SDL_Color colour{static_cast<Uint8>(key.argb >> 16), static_cast<Uint8>(key.argb >> 8),
                            static_cast<Uint8>(key.argb), static_cast<Uint8>(key.argb >> 24)};
     TTF_Font* f = key.font->font;
-    SDL_Surface* line = key.text.find('\n') == std::string::npos
-                            ? TTF_RenderUTF8_Blended(f, key.text.c_str(), colour)
-                            : TTF_RenderUTF8_Blended_Wrapped(f, key.text.c_str(), colour, 0);
+    SDL_Surface* line = TTF_RenderUTF8_Blended(f, key.text.c_str(), colour);
     if (!line) {
       // All-blank text has nothing to draw; anything else is worth one line.
       if (key.text.find_first_not_of(" \t\r\n") != std::string::npos)
@@ -156,6 +156,43 @@ bool sizeToCell(TTF_Font* font, int height) {
   return cellAt(font, fits) > 0;
 }
 
+// Lines up to this long are rendered whole; longer ones only in the part
+// that the target can show.
+constexpr std::size_t kWholeLineBytes = 256;
+
+std::size_t boundaryAtOrBefore(std::string_view s, std::size_t i) {
+  i = std::min(i, s.size());
+  while (i > 0 && i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) --i;
+  return i;
+}
+
+long long prefixWidth(TTF_Font* font, std::string_view line, std::size_t bytes, std::string& scratch) {
+  scratch.assign(line.data(), bytes);
+  int w = 0, h = 0;
+  return TTF_SizeUTF8(font, scratch.c_str(), &w, &h) == 0 ? w : 0;
+}
+
+// The shortest prefix, cut between characters, at least `width` pixels wide
+// (or the whole line). Probes grow from a short prefix, so a line far longer
+// than the target costs about what the target shows.
+std::size_t prefixReaching(TTF_Font* font, std::string_view line, long long width, std::string& scratch) {
+  if (width <= 0) return 0;
+  std::size_t lo = 0, hi = line.size();
+  for (std::size_t probe = kWholeLineBytes; probe < line.size(); probe *= 2) {
+    const std::size_t b = boundaryAtOrBefore(line, probe);
+    if (prefixWidth(font, line, b, scratch) >= width) {
+      hi = b;
+      break;
+    }
+    lo = b;
+  }
+  while (true) {
+    const std::size_t mid = boundaryAtOrBefore(line, lo + (hi - lo) / 2);
+    if (mid <= lo) return hi;
+    (prefixWidth(font, line, mid, scratch) >= width ? hi : lo) = mid;
+  }
+}
+
 }  // namespace
 
 FontFile findFontFile(const char* face, int weight) {
@@ -192,6 +229,50 @@ int cellHeight(const platform::Font* font) { return font ? font->cellHeight : 0;
 TextCacheStats textCacheStats() { return textCache().stats(); }
 
 void clearTextCache() { textCache().clear(); }
+
+void drawLine(const platform::Font& font, std::string_view line, long long left, long long top, int outW, int outH,
+              std::uint32_t argb) {
+  if (left >= outW) return;
+  long long x = left;
+  if (line.size() > kWholeLineBytes) {
+    // A cell's worth of slack keeps glyphs that overhang their advance.
+    static std::string* scratch = new std::string;
+    std::size_t from = 0;
+    if (left < 0) {
+      from = prefixReaching(font.font, line, -left - font.cellHeight, *scratch);
+      from = from > 0 ? boundaryAtOrBefore(line, from - 1) : 0;
+      x = left + prefixWidth(font.font, line, from, *scratch);
+    }
+    const std::size_t to = prefixReaching(font.font, line, outW - left + font.cellHeight, *scratch);
+    if (to <= from) return;
+    line = line.substr(from, to - from);
+  }
+  // One key reused across calls: a cache hit allocates nothing.
+  static TextKey* key = new TextKey{nullptr, {}, 0xFFFFFFFFu};
+  key->font = &font;
+  key->argb = softwareRenderer() ? argb : 0xFFFFFFFFu;
+  key->text.assign(line.data(), line.size());
+  TextEntry& entry = textCache().get(*key, liveRenderer());
+  if (!entry.texture) return;
+  // Nothing is clipped, but a line wholly off the target is skipped, in 64
+  // bits, before SDL's int rectangle maths can overflow.
+  if (x >= outW || top >= outH || x + entry.width <= 0 || top + entry.height <= 0) return;
+  const std::uint32_t modulation = key->argb == 0xFFFFFFFFu ? argb : 0xFFFFFFFFu;
+  if (entry.modulation != modulation) {
+    SDL_SetTextureColorMod(entry.texture, (modulation >> 16) & 0xFF, (modulation >> 8) & 0xFF, modulation & 0xFF);
+    SDL_SetTextureAlphaMod(entry.texture, modulation >> 24);
+    entry.modulation = modulation;
+  }
+  const SDL_Rect dst{static_cast<int>(x), static_cast<int>(top), entry.width, entry.height};
+  SDL_RenderCopy(liveRenderer(), entry.texture, nullptr, &dst);
+}
+
+void releaseFont(platform::Font* font) {
+  if (!font || !font->font) return;
+  clearTextCache();  // its lines are keyed by the font's address
+  TTF_CloseFont(font->font);
+  font->font = nullptr;
+}
 
 }  // namespace sdl
 
@@ -232,30 +313,23 @@ Font* createFont(int height, int weight, const char* face) {
 }
 
 void drawText(Font* font, const char* text, int count, int left, int top, int, int, std::uint32_t argb) {
-  if (!font || !text || count <= 0) return;
+  if (!font || !font->font || !text || count <= 0) return;
   SDL_Renderer* r = sdl::liveRenderer();
   if (!r) return;
-  // One key reused across calls: a cache hit allocates nothing.
-  static sdl::TextKey* key = new sdl::TextKey{nullptr, {}, 0xFFFFFFFFu};
-  key->font = font;
-  key->argb = sdl::softwareRenderer() ? argb : 0xFFFFFFFFu;
-  key->text.assign(text, static_cast<std::size_t>(count));
-  sdl::TextEntry& line = sdl::textCache().get(*key, r);
-  if (!line.texture) return;
   int outW = 0, outH = 0;
   SDL_GetRendererOutputSize(r, &outW, &outH);
-  // Nothing is clipped, but a line wholly off the target is skipped, in 64
-  // bits, before SDL's int rectangle maths can overflow.
-  const long long x = left, y = top;
-  if (x >= outW || y >= outH || x + line.width <= 0 || y + line.height <= 0) return;
-  const std::uint32_t modulation = key->argb == 0xFFFFFFFFu ? argb : 0xFFFFFFFFu;
-  if (line.modulation != modulation) {
-    SDL_SetTextureColorMod(line.texture, (modulation >> 16) & 0xFF, (modulation >> 8) & 0xFF, modulation & 0xFF);
-    SDL_SetTextureAlphaMod(line.texture, modulation >> 24);
-    line.modulation = modulation;
+  // Lines go down one line skip apart. Only those that reach the target are
+  // rendered, and of a long line only what the target can show: the work and
+  // memory of a call then follow the target's size, not the text's.
+  const long long skip = TTF_FontLineSkip(font->font) > 0 ? TTF_FontLineSkip(font->font) : font->cellHeight;
+  std::string_view rest(text, static_cast<std::size_t>(count));
+  for (long long y = top; y < outH; y += skip) {
+    const std::size_t end = rest.find('\n');
+    const std::string_view line = rest.substr(0, end);
+    if (!line.empty() && y + font->cellHeight + skip > 0) sdl::drawLine(*font, line, left, y, outW, outH, argb);
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
   }
-  const SDL_Rect dst{left, top, line.width, line.height};
-  SDL_RenderCopy(r, line.texture, nullptr, &dst);
 }
 
 }  // namespace platform
