@@ -15,6 +15,15 @@ class Input {
   Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
   bool empty() const { return pos_ >= size_; }
+  std::size_t used() const { return pos_ < size_ ? pos_ : size_; }
+  const std::uint8_t* rest() const { return data_ + used(); }
+  std::size_t restSize() const { return size_ - used(); }
+
+  std::int32_t int32() {
+    std::uint32_t bits = 0;
+    for (int i = 0; i < 4; ++i) bits = bits << 8 | byte();
+    return static_cast<std::int32_t>(bits);
+  }
 
   std::uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
 
@@ -43,8 +52,7 @@ class Input {
       case 13:
       case 14:
       case 15: {
-        std::uint32_t bits = 0;
-        for (int i = 0; i < 4; ++i) bits = bits << 8 | byte();
+        const std::uint32_t bits = static_cast<std::uint32_t>(int32());
         float f;
         std::memcpy(&f, &bits, sizeof f);
         return f;

@@ -10,9 +10,10 @@
 
 #include "fuzz_input.h"
 #include "physics_ops.h"
+#include "seeds.h"
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
+using veltra::fuzz::Bytes;
 
 namespace {
 
@@ -112,6 +113,49 @@ std::vector<Bytes> physicsSeeds() {
   return seeds;
 }
 
+Bytes chars(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+// text_fuzz: a mode byte (0 modulo 8: 64 KiB with no terminator), x, y and z,
+// red, green and blue, then the text.
+std::vector<Bytes> textSeeds() {
+  const Bytes at10 = {
+      1, veltra::fuzz::kSmallInt, 10, veltra::fuzz::kSmallInt, 10, veltra::fuzz::kSmallInt, 0, 0, 0, 0, 255, 0, 0, 0, 0,
+      0};
+  std::vector<Bytes> seeds;
+  for (const std::string& text :
+       {std::string("Points: 0"), std::string("Points: 160"), std::string("\xff\xfe\xc3\x28 \xf0\x9f\x98 \xed\xa0\x80"),
+        std::string("tab\tbell\a\x1b[31m\r\n\nthree\nlines"), std::string(3000, 'W'), std::string()}) {
+    Bytes seed = at10;
+    seed.insert(seed.end(), text.begin(), text.end());
+    seeds.push_back(seed);
+  }
+  Bytes unterminated = at10;
+  unterminated[0] = 0;
+  unterminated.insert(unterminated.end(), {'a', 'b', 'c'});
+  seeds.push_back(unterminated);
+  // Positions beyond the 32-bit range and not numbers at all.
+  Bytes far = {1, veltra::fuzz::kNaN, 8, veltra::fuzz::kInf, 0, 0, 0, 0, 255, 0, 0, 0, 0, 'f', 'a', 'r'};
+  seeds.push_back(far);
+  return seeds;
+}
+
+// font_fuzz: a kind byte (bit 0: a 32-bit height follows instead of one
+// byte; bit 1: the weight flag; high nibble all ones: no face), then the face.
+std::vector<Bytes> fontSeeds() {
+  std::vector<Bytes> seeds;
+  for (const char* face : {"Verdana", "DejaVu Sans", "Sans:bold", "monospace", "", "\xff\xfe\x80", "*"}) {
+    Bytes seed = {2, 15};
+    const Bytes name = chars(face);
+    seed.insert(seed.end(), name.begin(), name.end());
+    seeds.push_back(seed);
+  }
+  seeds.push_back({1, 0x7F, 0xFF, 0xFF, 0xFF, 'S', 'a', 'n', 's'});
+  seeds.push_back({1, 0x80, 0, 0, 0, 'S', 'a', 'n', 's'});
+  seeds.push_back({1, 0, 0, 0x10, 0, 'S', 'a', 'n', 's'});
+  seeds.push_back({0xF0, 16});
+  return seeds;
+}
+
 bool writeSeeds(const fs::path& folder, const std::vector<Bytes>& seeds) {
   fs::create_directories(folder);
   int i = 0;
@@ -129,7 +173,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path root = argv[1];
-  if (!writeSeeds(root / "physics_fuzz", physicsSeeds())) {
+  bool ok = writeSeeds(root / "physics_fuzz", physicsSeeds());
+#if defined(VELTRA_IMAGE_SEEDS)
+  ok = ok && writeSeeds(root / "image_fuzz", veltra::fuzz::imageSeeds());
+  ok = ok && writeSeeds(root / "text_fuzz", textSeeds());
+  ok = ok && writeSeeds(root / "font_fuzz", fontSeeds());
+#endif
+  if (!ok) {
     std::fprintf(stderr, "make_seeds: cannot write under %s\n", argv[1]);
     return 1;
   }

@@ -186,6 +186,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case veltra::fuzz::kMatrix:
         matrixOp(in, matrices);
         break;
+      case veltra::fuzz::kCrowd:
+        crowd(in, masses);
+        break;
       case veltra::fuzz::kOpCount:
         break;
     }
