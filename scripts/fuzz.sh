@@ -26,7 +26,7 @@ for t in "${targets[@]}"; do
   set +o pipefail
   "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="build-fuzz/findings/$t/" "build-fuzz/corpus/$t" "build-fuzz/seeds/$t" 2>&1 |
-    grep -v '^veltra: ' > "$log"
+    grep -av '^veltra: ' > "$log"
   status="${PIPESTATUS[0]}"
   set -o pipefail
   runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"

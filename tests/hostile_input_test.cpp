@@ -122,6 +122,12 @@ TEST_F(Hostile, ImagesTooLargeForTheDeviceAreRefusedBeforeTheyCostMemory) {
   const std::string tall = writePng("tall", 1, 70000, [](int, int) { return 0xFFFFFFFFu; });
   expectRefused(wide.c_str(), {wide, "100000 x 1 pixels"}, "100000 x 1");
   expectRefused(tall.c_str(), {tall, "1 x 70000 pixels"}, "1 x 70000");
+  // The software renderer sets no limit of its own; the engine holds it to 8192 a side.
+  const std::string over = writePng("over", 8193, 2, [](int, int) { return 0xFFFFFFFFu; });
+  expectRefused(over.c_str(), {over, "8193 x 2 pixels is beyond the device's 8192 x 8192"}, "one past the side");
+  vLMaterial edge;
+  edge.LoadTexture(writePng("edge", 8192, 2, [](int, int) { return 0xFFFFFFFFu; }).c_str());
+  EXPECT_NE(veltra::textureTable().at(edge.texture), nullptr);
 
   // A valid PNG header claiming 60000 x 60000 (14 GB of pixels) with almost no
   // data behind it: the decoder must not be allowed to allocate for it.

@@ -28,8 +28,9 @@ struct Sprite {
 namespace {
 
 constexpr double kRadToDeg = 57.295779513082320876798154814105;
-// The side the software renderer, which sets no limit, is held to: what GPUs take.
-constexpr int kMaxTextureSide = 16384;
+// The side the software renderer, which sets no limit, is held to: 256 MiB of
+// texels, within what any GPU takes.
+constexpr int kMaxTextureSide = 8192;
 // Far beyond any render target, and small enough that SDL's int maths cannot overflow.
 constexpr double kFarAway = 16777216.0;
 
