@@ -239,6 +239,7 @@ void drawLine(const platform::Font& font, std::string_view line, long long left,
     static std::string* scratch = new std::string;
     std::size_t from = 0;
     if (left < 0) {
+      if (left + prefixWidth(font.font, line, line.size(), *scratch) <= 0) return;  // ends before the target
       from = prefixReaching(font.font, line, -left - font.cellHeight, *scratch);
       from = from > 0 ? boundaryAtOrBefore(line, from - 1) : 0;
       x = left + prefixWidth(font.font, line, from, *scratch);
