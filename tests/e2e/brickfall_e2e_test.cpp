@@ -41,13 +41,6 @@ class Game {
       const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (fd >= 0) dup2(fd, 2);
       setenv("DISPLAY", display.c_str(), 1);
-#ifdef E2E_GAME_WITHOUT_LEAK_CHECK
-      // SDL_Quit unloads libdbus with its global locks still allocated (SDL
-      // cannot call dbus_shutdown safely), so LeakSanitizer would count them
-      // lost. The game's own code is leak-checked by game_test instead.
-      const char* asan = std::getenv("ASAN_OPTIONS");
-      setenv("ASAN_OPTIONS", ((asan ? std::string(asan) + ":" : "") + "detect_leaks=0").c_str(), 1);
-#endif
       if (chdir(folder.c_str()) != 0) _exit(126);
       execl(BRICKFALL_PROGRAM, "Brickfall", static_cast<char*>(nullptr));
       _exit(127);
