@@ -1,12 +1,16 @@
-// One PhysXUpdate step with the grid against the all-pairs pass, on masses
-// spread so that each touches a few others and on masses piled on one spot.
+// One PhysXUpdate step with the grid against the all-pairs pass: on masses
+// spread at random so that each touches a few others (indices in random
+// order), on a jittered lattice filled row by row (neighbours near in index
+// too), and on masses piled on one spot.
 // Every iteration steps the same scene from the start, so a scene cannot
 // drift apart into one where nothing touches.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 
+#include "helpers.h"
 #include "physics.h"
+#include "physics_grid.h"
 #include "physics_scenes.h"
 #include "tables.h"
 #include "veltra/veltra.h"
@@ -18,6 +22,23 @@ void load(const Masses& scene) {
   veltra::detail::resetTables();
   for (std::size_t i = 0; i < scene.size(); ++i) vLPhysX().NewPhysX();
   std::memcpy(veltra::massTable().data(), scene.data(), scene.size() * sizeof scene[0]);
+}
+
+// The all-pairs pass as it was first written: a direction (an atan2) and a
+// distance for every ordered pair, overlapping or not.
+void directionsForAllPairsStep() {
+  auto& table = veltra::massTable();
+  veltra::MassRecord* m = table.data();
+  const int n = table.count();
+  veltra::motionPass(m, n, veltra::inertion());
+  veltra::snapshotPass(m, n);
+  for (int j = 0; j < n; ++j) {
+    for (int k = 0; k < n; ++k) {
+      if (k == j) continue;
+      benchmark::DoNotOptimize(veltra::pointDirection(m[j].x, m[j].y, m[k].x, m[k].y));
+      veltra::separatePair(m[j], m[k]);
+    }
+  }
 }
 
 void allPairsStep() {
@@ -38,10 +59,30 @@ void Step(benchmark::State& state, void (*step)(), Masses (*scene)(int)) {
     step();
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
+  if (step == PhysXUpdate) {
+    const veltra::GridStats& s = veltra::lastGridStats();
+    state.counters["acted_per_mass"] = static_cast<double>(s.pairsActed) / static_cast<double>(state.range(0));
+    state.counters["tried_per_mass"] = static_cast<double>(s.pairsTried) / static_cast<double>(state.range(0));
+  }
 }
+
+// One pair that overlaps, pushed apart: the direction, the overlap and the
+// push, every float of it by the rounding rule. Every separation pass, all
+// pairs or grid, pays this for each pair that acts.
+void PairPush(benchmark::State& state) {
+  const veltra::MassRecord a0 = scenes::atRest(0, 0, 5), b0 = scenes::atRest(6.5f, 3.25f, 5);
+  for (auto _ : state) {
+    veltra::MassRecord a = a0, b = b0;
+    benchmark::DoNotOptimize(veltra::separatePair(a, b));
+    benchmark::DoNotOptimize(a);
+    benchmark::DoNotOptimize(b);
+  }
+}
+BENCHMARK(PairPush);
 
 Masses spread(int n) { return scenes::spread(n, 1); }
 Masses pile(int n) { return scenes::pile(n); }
+Masses lattice(int n) { return scenes::lattice(n, 1); }
 
 // The all-pairs pass takes about a minute at 100,000 masses: one iteration is plenty.
 void sizes(benchmark::internal::Benchmark* b, int upTo) {
@@ -54,6 +95,9 @@ void sizes(benchmark::internal::Benchmark* b, int upTo) {
 
 BENCHMARK_CAPTURE(Step, grid_spread, PhysXUpdate, spread)->Apply([](auto* b) { sizes(b, 100000); });
 BENCHMARK_CAPTURE(Step, allpairs_spread, allPairsStep, spread)->Apply([](auto* b) { sizes(b, 100000); });
+BENCHMARK_CAPTURE(Step, directions_spread, directionsForAllPairsStep, spread)->Apply([](auto* b) { sizes(b, 10000); });
+BENCHMARK_CAPTURE(Step, grid_lattice, PhysXUpdate, lattice)->Apply([](auto* b) { sizes(b, 100000); });
+BENCHMARK_CAPTURE(Step, allpairs_lattice, allPairsStep, lattice)->Apply([](auto* b) { sizes(b, 10000); });
 BENCHMARK_CAPTURE(Step, grid_pile, PhysXUpdate, pile)->Apply([](auto* b) { sizes(b, 3000); });
 BENCHMARK_CAPTURE(Step, allpairs_pile, allPairsStep, pile)->Apply([](auto* b) { sizes(b, 3000); });
 

@@ -129,6 +129,7 @@ void SeparationGrid::visitNeighbours(int j) {
       }
       ++stats_.pairsTried;
       if (!separatePair(mj, masses_[k])) continue;
+      ++stats_.pairsActed;
       pushed(k);
       // Masses not yet tried have not moved, so the list holds while j stays
       // within the margin of where it was gathered.
@@ -149,6 +150,7 @@ void SeparationGrid::scanAll(int j, int last) {
     if (k == j) continue;
     ++stats_.pairsTried;
     if (!separatePair(mj, masses_[k])) continue;
+    ++stats_.pairsActed;
     pushed(k);
     if (!finite(mj)) return;
   }
@@ -227,13 +229,22 @@ void SeparationGrid::run(MassRecord* masses, int count) {
   }
 }
 
+namespace {
+// Its buffers are kept from step to step.
+SeparationGrid& sharedGrid() {
+  static SeparationGrid g;
+  return g;
+}
+}  // namespace
+
 void separationPass(MassRecord* masses, int count) {
   if (count < kAllPairsBelow) {
     separateAllPairs(masses, count);
     return;
   }
-  static SeparationGrid grid;
-  grid.run(masses, count);
+  sharedGrid().run(masses, count);
 }
+
+const GridStats& lastGridStats() { return sharedGrid().stats(); }
 
 }  // namespace veltra

@@ -13,6 +13,7 @@ namespace veltra {
 // What the last run did; tests read it to see that the grid really culls.
 struct GridStats {
   std::int64_t pairsTried = 0;  // separatePair calls
+  std::int64_t pairsActed = 0;  // of which pushed a pair apart
   int layers = 0;
   int cells = 0;
   int bigMasses = 0;    // tried against every index
@@ -105,5 +106,7 @@ class SeparationGrid {
 
 // The pass PhysXUpdate runs: every pair for small tables, the grid otherwise.
 void separationPass(MassRecord* masses, int count);
+// What the grid did in the last separationPass that used it.
+const GridStats& lastGridStats();
 
 }  // namespace veltra
