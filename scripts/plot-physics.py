@@ -55,7 +55,9 @@ def svg_plot(times, path):
         return h - bottom - (math.log10(t) - y0) / (y1 - y0) * (h - top - bottom)
 
     out = [f'<svg xmlns="http://www.w3.org/2000/svg" width="{w}" height="{h}" font-family="sans-serif" font-size="12">',
-           f'<rect width="{w}" height="{h}" fill="white"/>']
+           f'<rect width="{w}" height="{h}" fill="white"/>',
+           f'<text x="{left}" y="{top - 10}" font-size="13">One step, masses spread so that each overlaps about three '
+           f'others</text>']
     for e in range(y0, y1 + 1):
         y = py(10 ** e)
         out.append(f'<line x1="{left}" y1="{y:.1f}" x2="{w - right}" y2="{y:.1f}" stroke="#ddd"/>')
