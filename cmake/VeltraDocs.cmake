@@ -17,6 +17,7 @@ if(DOXYGEN_FOUND)
   set(DOXYGEN_IMAGE_PATH ${PROJECT_SOURCE_DIR}/docs)
   set(DOXYGEN_FULL_PATH_NAMES NO)
   doxygen_add_docs(docs ${PROJECT_SOURCE_DIR}/engine/include/veltra/veltra.h ${PROJECT_SOURCE_DIR}/docs/architecture.md
+    ${PROJECT_SOURCE_DIR}/docs/performance.md
     COMMENT "Building the API reference in ${PROJECT_BINARY_DIR}/docs/html")
 else()
   add_custom_target(docs COMMAND ${CMAKE_COMMAND} -E echo "doxygen not found: install it to build the API reference")

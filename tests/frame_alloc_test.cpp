@@ -56,23 +56,35 @@ long allocationsOver(int frames, Frame frame) {
 std::uint32_t opaque(int, int) { return 0xFF808080u; }
 }  // namespace
 
+// Every form of the global allocation functions, so that all of them, in
+// this program and the libraries it loads, pair up with the same free.
 void* operator new(std::size_t size) {
   gAllocations += gCounting;
   if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
 }
+void* operator new(std::size_t size, std::align_val_t align) {
+  gAllocations += gCounting;
+  const std::size_t a = static_cast<std::size_t>(align);
+  if (void* p = std::aligned_alloc(a, (size + a - 1) / a * a)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new[](std::size_t size, std::align_val_t align) { return operator new(size, align); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
   gAllocations += gCounting;
   return std::malloc(size ? size : 1);
 }
-void* operator new[](std::size_t size) { return operator new(size); }
 void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-// Every form that frees, so nothing made by one of these reaches another allocator's delete.
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 using FrameAllocations = Headless;
