@@ -120,7 +120,6 @@ int main(int argc, char** argv) {
     }
   }
   SDL_DestroyWindow(window);
-  // No SDL_Quit: it unloads the X11 libraries SDL opened, and what they still
-  // hold would be left with no owner (LeakSanitizer reports it) as we exit anyway.
+  SDL_Quit();
   return 0;
 }
