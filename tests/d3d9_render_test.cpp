@@ -324,3 +324,27 @@ TEST_F(D3D9RenderDeathTest, PresentingAfterTheWindowIsGoneEndsWell) {
         ::testing::ExitedWithCode(0), "");
   }
 }
+
+TEST_F(D3D9Render, TexturesOfAnEarlierDeviceAreSkipped) {
+  // Direct3D aborts when one device draws with another's texture.
+  const vLMaterial onFirst = spriteOf(writePng("first", 6, 4, patterned));
+  static HWND second = testWindow(64, 64);
+  ASSERT_TRUE(device.CreateDevice(second));
+  vLMaterial onSecond = onFirst;
+  onSecond.CreateSprite();
+  ::testing::internal::CaptureStderr();
+  for (int frame = 0; frame < 3; ++frame) {
+    device.Clear(1, 2, 3);
+    device.BeginRender();
+    device.SetTexture(onFirst);
+    device.Draw(onSecond, vLVector2{0, 0, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
+    device.Draw(onFirst, vLVector2{0, 0, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);  // on its own, earlier device
+    device.EndRender();
+    if (frame < 2) device.DrawAll();  // the last frame is read before it is shown
+  }
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "veltra: a texture made on an earlier device is not drawn: load it again\n");
+  veltra::platform::d3d9::Image f;
+  ASSERT_TRUE(veltra::platform::d3d9::readBackBuffer(f));
+  for (std::uint32_t p : f.argb) ASSERT_EQ(p, 0xFF010203u);
+}

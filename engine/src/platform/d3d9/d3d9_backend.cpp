@@ -43,6 +43,20 @@ const char* describe(HRESULT hr) {
   }
 }
 
+// A texture belongs to the device it was made on; Direct3D aborts the process
+// when another device draws with it (a second CreateDevice leaves the old
+// textures in their table). Such a texture is skipped, with one line the first time.
+bool madeOn(IDirect3DTexture9* texture, IDirect3DDevice9* device) {
+  IDirect3DDevice9* owner = nullptr;
+  texture->GetDevice(&owner);
+  if (owner) owner->Release();
+  if (owner == device) return true;
+  static bool told = false;
+  if (!told) std::fputs("veltra: a texture made on an earlier device is not drawn: load it again\n", stderr);
+  told = true;
+  return false;
+}
+
 void report(const char* what, const char* name, HRESULT hr) {
   if (name)
     std::fprintf(stderr, "veltra: cannot %s \"%s\": %s (0x%08lX)\n", what, name, describe(hr),
@@ -111,7 +125,9 @@ void present() {
 }
 
 void bindTexture(Texture* texture) {
-  if (gDevice) gDevice->SetTexture(0, d3d(texture));
+  if (!gDevice) return;
+  IDirect3DTexture9* t = d3d(texture);
+  gDevice->SetTexture(0, t && madeOn(t, gDevice) ? t : nullptr);
 }
 
 Texture* loadTexture(const char* file) {
@@ -187,7 +203,11 @@ void spriteSetTransform(Sprite* sprite, const Matrix& transform) {
 
 void spriteDraw(Sprite* sprite, Texture* texture, std::uint32_t argb) {
   // Without a texture there is nothing to draw: D3DX would only refuse the call.
-  if (sprite && texture) d3d(sprite)->Draw(d3d(texture), nullptr, nullptr, nullptr, argb);
+  if (!sprite || !texture) return;
+  IDirect3DDevice9* device = nullptr;
+  d3d(sprite)->GetDevice(&device);
+  if (device) device->Release();
+  if (madeOn(d3d(texture), device)) d3d(sprite)->Draw(d3d(texture), nullptr, nullptr, nullptr, argb);
 }
 
 void spriteEnd(Sprite* sprite) {
