@@ -29,6 +29,14 @@ inline bool mayAct(const MassRecord& j, float x, float y, float range) {
   return !(square > reach * reach * (1 + kReachSlack) * (1 + kSquareSlack) && square > kMinReach * kMinReach);
 }
 
+inline void prefetch(const void* p) {
+#if defined(__GNUC__)
+  __builtin_prefetch(p);
+#else
+  (void)p;
+#endif
+}
+
 // Candidates are few and often nearly in order already.
 template <typename T>
 void sortByMass(T* v, int n) {
@@ -93,6 +101,10 @@ void SeparationGrid::gather(int j, const Box& box, int last, double radius) {
       for (int e = cells_[c].head; e >= 0; e = entries_[e].next) consider(entries_[e].item);
   }
   candidateCount_ = found;
+  for (int i = 0; i < found; ++i) {
+    prefetch(&masses_[out[i].mass]);
+    prefetch(&places_[out[i].mass]);
+  }
   sortByMass(out, found);
 }
 
@@ -213,6 +225,22 @@ void SeparationGrid::insert(int i, int c) {
   ++rowOverflow_[rowOf(p.layer, c)];
 }
 
+// Outer masses come in index order, which need not be near in space, so each
+// one's neighbourhood is fetched ahead: its cells two masses early, the items
+// they point to one mass early, when the cells are at hand.
+void SeparationGrid::prefetchNeighbourhood(int j, bool items) const {
+  if (j >= count_ || places_[j].kind != kGrid) return;
+  const MassRecord& m = masses_[j];
+  if (!finite(m)) return;
+  const Layer& l = layers_[places_[j].layer];
+  const int x = std::max(cellCoord(m.x, l.originX, l.inverse, l.width) - 1, 0);
+  const int y = cellCoord(m.y, l.originY, l.inverse, l.height);
+  for (int row = std::max(y - 1, 0); row <= std::min(y + 1, l.height - 1); ++row) {
+    const Cell* cell = &cells_[l.firstCell + row * l.width + x];
+    prefetch(items ? static_cast<const void*>(&items_[cell->start]) : cell);
+  }
+}
+
 void SeparationGrid::run(MassRecord* masses, int count) {
   masses_ = masses;
   count_ = count;
@@ -221,6 +249,8 @@ void SeparationGrid::run(MassRecord* masses, int count) {
   assignLayers();
   buildCells();
   for (int j = 0; j < count; ++j) {
+    prefetchNeighbourhood(j + 2, false);
+    prefetchNeighbourhood(j + 1, true);
     if (places_[j].kind == kBig) {
       scanAll(j, -1);
     } else if (places_[j].kind == kGrid) {

@@ -79,6 +79,7 @@ class SeparationGrid {
   void visitNeighbours(int j);
   void scanAll(int j, int last);
   void pushed(int mass);
+  void prefetchNeighbourhood(int j, bool items) const;
   void release(int mass);
   void insert(int mass, int cell);
   int rowOf(int layer, int cell) const;
