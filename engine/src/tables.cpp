@@ -41,12 +41,16 @@ void badHandle(const char* table, int handle, std::size_t length) {
   endProcess();
 }
 
-void badArgument(const char* format, ...) {
-  std::va_list args;
-  va_start(args, format);
+void vwarn(const char* format, std::va_list args) {
   std::fputs("veltra: ", stderr);
   std::vfprintf(stderr, format, args);
   std::fputc('\n', stderr);
+}
+
+void badArgument(const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  vwarn(format, args);
   va_end(args);
   endProcess();
 }

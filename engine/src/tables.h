@@ -2,6 +2,7 @@
 // named by its zero-based index. Handles are never reused or freed.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -19,6 +20,8 @@ struct MassRecord {
 namespace detail {
 // Prints one line naming the table, the handle and its length, then ends the process.
 [[noreturn]] void badHandle(const char* table, int handle, std::size_t length);
+// One "veltra: " line on stderr from a printf-style format.
+void vwarn(const char* format, std::va_list args);
 // printf-style message after "veltra: ", then ends the process.
 [[noreturn]] void badArgument(const char* format, ...);
 }  // namespace detail

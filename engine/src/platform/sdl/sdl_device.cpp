@@ -12,6 +12,7 @@
 
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
+#include "tables.h"
 
 namespace veltra {
 namespace sdl {
@@ -104,9 +105,7 @@ void warnOnce(const char* key, const char* format, ...) {
   if (!seen.insert(key).second) return;
   std::va_list args;
   va_start(args, format);
-  std::fputs("veltra: ", stderr);
-  std::vfprintf(stderr, format, args);
-  std::fputc('\n', stderr);
+  detail::vwarn(format, args);
   va_end(args);
 }
 
