@@ -8,52 +8,13 @@
 #include <cstdlib>
 
 #include "headless_d3d9.h"
+#include "pixel_checks.h"
 
 using D3D9Render = Headless;
 
 namespace {
 
-constexpr std::uint32_t kBackground = 0xFF0A141Eu;  // Clear(10, 20, 30)
-
-// Neighbouring texels differ, so a misplaced or turned texel shows (red
-// repeats every 43 texels across the 150-wide paddle).
-std::uint32_t patterned(int u, int v) {
-  return 0xFF000000u | (static_cast<std::uint32_t>(u * 6 + 3) & 0xFFu) << 16 |
-         (static_cast<std::uint32_t>(v * 6 + 3) & 0xFFu) << 8 | 0x99u;
-}
-
-vLMaterial spriteOf(const std::string& path) {
-  vLMaterial m;
-  m.LoadTexture(path.c_str());
-  m.CreateSprite();
-  return m;
-}
-
-struct Placement {
-  int w, h;
-  float pivotX, pivotY, x, y, angle;
-};
-
-// The texel under the pixel centre, mapped back through the rotation, or the
-// background. Exact at right angles, where cos and sin are 0 or +-1.
-std::uint32_t expectedAt(const Placement& p, int px, int py) {
-  const double t = p.angle * 3.14159265358979323846 / 180.0;
-  const double c = std::nearbyint(std::cos(t)), s = std::nearbyint(std::sin(t));
-  const double dx = px + 0.5 - p.x, dy = py + 0.5 - p.y;
-  const double u = p.pivotX + c * dx + s * dy, v = p.pivotY - s * dx + c * dy;
-  if (u < 0 || v < 0 || u >= p.w || v >= p.h) return kBackground;
-  return patterned(static_cast<int>(u), static_cast<int>(v));
-}
-
-void drawPlacement(vLDevice& device, const Placement& p, int a = 0, int b = 0, int c = 0, float z = 0) {
-  const std::string path = writePng("pattern" + std::to_string(p.w) + "x" + std::to_string(p.h), p.w, p.h, patterned);
-  const vLMaterial m = spriteOf(path);
-  device.Clear(10, 20, 30);
-  device.BeginRender();
-  device.SetTexture(m);
-  device.Draw(m, vLVector2{p.x, p.y, z}, vLVector2{p.pivotX, p.pivotY, -z}, p.angle, a, b, c);
-  device.EndRender();
-}
+using namespace pixels;
 
 // D3DX sprites sample with linear filtering, and under Wine the sample may land
 // off the texel centre, up to the edge between two texels on a 150-wide
@@ -81,10 +42,8 @@ bool mixedWithAtMostHalf(std::uint32_t got, std::uint32_t want, std::uint32_t ot
 bool rightPixel(const Placement& p, int x, int y, std::uint32_t got) {
   const std::uint32_t want = expectedAt(p, x, y);
   if (want == kBackground || got == want) return got == want;
-  const double t = p.angle * 3.14159265358979323846 / 180.0;
-  const double c = std::nearbyint(std::cos(t)), s = std::nearbyint(std::sin(t));
-  const double dx = x + 0.5 - p.x, dy = y + 0.5 - p.y;
-  const int u = static_cast<int>(p.pivotX + c * dx + s * dy), v = static_cast<int>(p.pivotY - s * dx + c * dy);
+  int u, v;
+  texelUnder(p, x, y, u, v);
   for (int du = -1; du <= 1; ++du)
     for (int dv = -1; dv <= 1; ++dv)
       if (mixedWithAtMostHalf(got, want, patterned((u + du + p.w) % p.w, (v + dv + p.h) % p.h))) return true;
@@ -96,23 +55,6 @@ int countDifferences(const Frame& frame, const Placement& p) {
   for (int y = 0; y < kFrameHeight; ++y)
     for (int x = 0; x < kFrameWidth; ++x) wrong += !rightPixel(p, x, y, frame.at(x, y));
   return wrong;
-}
-
-struct Box {
-  int left = kFrameWidth, top = kFrameHeight, right = -1, bottom = -1;  // inclusive
-  int pixels = 0;
-};
-
-Box inkOn(const Frame& f, std::uint32_t background) {
-  Box b;
-  for (int y = 0; y < kFrameHeight; ++y)
-    for (int x = 0; x < kFrameWidth; ++x) {
-      if (f.at(x, y) == background) continue;
-      ++b.pixels;
-      b.left = std::min(b.left, x), b.right = std::max(b.right, x);
-      b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
-    }
-  return b;
 }
 
 }  // namespace

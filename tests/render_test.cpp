@@ -2,51 +2,13 @@
 #include <cstdio>
 
 #include "headless_sdl.h"
+#include "pixel_checks.h"
 
 using Render = Headless;
 
 namespace {
 
-constexpr std::uint32_t kBackground = 0xFF0A141Eu;  // Clear(10, 20, 30)
-
-// Every texel its own colour, so a misplaced or turned texel shows.
-std::uint32_t patterned(int u, int v) {
-  return 0xFF000000u | static_cast<std::uint32_t>(u * 6 + 3) << 16 | static_cast<std::uint32_t>(v * 6 + 3) << 8 | 0x99u;
-}
-
-vLMaterial spriteOf(const std::string& path) {
-  vLMaterial m;
-  m.LoadTexture(path.c_str());
-  m.CreateSprite();
-  return m;
-}
-
-struct Placement {
-  int w, h;
-  float pivotX, pivotY, x, y, angle;
-};
-
-// What the exact transform puts at pixel (px, py): the texel under the pixel
-// centre, mapped back through the rotation, or the background. Exact at right
-// angles, where cos and sin are 0 or +-1.
-std::uint32_t expectedAt(const Placement& p, int px, int py) {
-  const double t = p.angle * 3.14159265358979323846 / 180.0;
-  const double c = std::nearbyint(std::cos(t)), s = std::nearbyint(std::sin(t));
-  const double dx = px + 0.5 - p.x, dy = py + 0.5 - p.y;
-  const double u = p.pivotX + c * dx + s * dy, v = p.pivotY - s * dx + c * dy;
-  if (u < 0 || v < 0 || u >= p.w || v >= p.h) return kBackground;
-  return patterned(static_cast<int>(u), static_cast<int>(v));
-}
-
-void drawPlacement(vLDevice& device, const Placement& p, int a = 0, int b = 0, int c = 0, float z = 0) {
-  const std::string path = writePng("pattern" + std::to_string(p.w) + "x" + std::to_string(p.h), p.w, p.h, patterned);
-  const vLMaterial m = spriteOf(path);
-  device.Clear(10, 20, 30);
-  device.BeginRender();
-  device.SetTexture(m);
-  device.Draw(m, vLVector2{p.x, p.y, z}, vLVector2{p.pivotX, p.pivotY, -z}, p.angle, a, b, c);
-  device.EndRender();
-}
+using namespace pixels;
 
 int countDifferences(const Frame& frame, const Placement& p) {
   int wrong = 0;

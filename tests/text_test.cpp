@@ -2,34 +2,20 @@
 #include <fontconfig/fontconfig.h>
 
 #include "headless_sdl.h"
+#include "pixel_checks.h"
 #include "platform/sdl/sdl_backend.h"
 
 using Text = Headless;
 
 namespace {
 
+using pixels::Box;
+using pixels::inkOn;
+
 int fontOf(int height, bool flag = true, const char* face = "Verdana") {
   vLMaterial m;
   m.CreateFontA(height, flag, face);
   return m.font;
-}
-
-struct Box {
-  int left = kFrameWidth, top = kFrameHeight, right = -1, bottom = -1;  // inclusive
-  int pixels = 0;
-};
-
-// Where the frame differs from the background colour.
-Box inkOn(const Frame& f, std::uint32_t background) {
-  Box b;
-  for (int y = 0; y < kFrameHeight; ++y)
-    for (int x = 0; x < kFrameWidth; ++x) {
-      if (f.at(x, y) == background) continue;
-      ++b.pixels;
-      b.left = std::min(b.left, x), b.right = std::max(b.right, x);
-      b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
-    }
-  return b;
 }
 
 }  // namespace

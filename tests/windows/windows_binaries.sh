@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # What Veltra.dll and Brickfall.exe bind to, read from their PE tables with
 # the cross objdump: the DLL exports exactly the public API (veltra_exports.txt),
-# Brickfall imports exactly the 16 engine operations it uses, neither needs a
+# Brickfall imports exactly the engine operations it uses (CALLS_LIST), neither needs a
 # compiler runtime DLL, and Brickfall carries its asInvoker manifest.
-# Usage: windows_binaries.sh OBJDUMP CXXFILT Veltra.dll Brickfall.exe EXPORTS_LIST
+# Usage: windows_binaries.sh OBJDUMP CXXFILT Veltra.dll Brickfall.exe EXPORTS_LIST CALLS_LIST
 set -euo pipefail
-objdump="$1" cxxfilt="$2" dll="$3" exe="$4" exports="$5"
+objdump="$1" cxxfilt="$2" dll="$3" exe="$4" exports="$5" calls="$6"
 failed=0
 
 # "DLL: symbol" for every imported symbol.
@@ -33,30 +33,12 @@ got="$("$objdump" -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
 same "Veltra.dll's exports" "$got" "$(grep -v '^#' "$exports" | sort)"
 
 got="$(imports "$exe" | awk -F': ' '$1 == "Veltra.dll" { print $2 }' | "$cxxfilt" | sed 's/(.*//' | sort)"
-want="$(sort <<'LIST'
-vLDevice::CreateDevice
-vLDevice::Lighting
-vLDevice::ZAxis
-vLDevice::Clear
-vLDevice::BeginRender
-vLDevice::EndRender
-vLDevice::DrawAll
-vLDevice::SetTexture
-vLDevice::Draw
-vLDevice::DrawT
-vLMaterial::LoadTexture
-vLMaterial::CreateSprite
-vLMaterial::CreateFontA
-vLLengthdirX
-vLLengthdirY
-vLPointDirection
-LIST
-)"
+want="$(grep -v '^#' "$calls" | sort)"
 same "Brickfall.exe's engine imports" "$got" "$want"
 
 if ! grep -aq 'requestedExecutionLevel level="asInvoker" uiAccess="false"' "$exe"; then
   echo "Brickfall.exe carries no asInvoker manifest"
   failed=1
 fi
-[ "$failed" -eq 0 ] && echo "Veltra.dll exports $(grep -vc '^#' "$exports") functions; Brickfall.exe imports 16 of them"
+[ "$failed" -eq 0 ] && echo "Veltra.dll exports $(grep -vc '^#' "$exports") functions; Brickfall.exe imports $(grep -vc '^#' "$calls") of them"
 exit "$failed"

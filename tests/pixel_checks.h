@@ -1,0 +1,83 @@
+// Pixel-test pieces shared by the SDL and Direct3D 9 backends' tests. Include
+// after the backend's headless header, which provides Frame, grabFrame,
+// writePng and the frame size.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "veltra/veltra.h"
+
+namespace pixels {
+
+constexpr std::uint32_t kBackground = 0xFF0A141Eu;  // Clear(10, 20, 30)
+
+// Neighbouring texels differ, so a misplaced or turned texel shows (red
+// repeats every 43 texels across a 150-wide picture).
+inline std::uint32_t patterned(int u, int v) {
+  return 0xFF000000u | (static_cast<std::uint32_t>(u * 6 + 3) & 0xFFu) << 16 |
+         (static_cast<std::uint32_t>(v * 6 + 3) & 0xFFu) << 8 | 0x99u;
+}
+
+inline vLMaterial spriteOf(const std::string& path) {
+  vLMaterial m;
+  m.LoadTexture(path.c_str());
+  m.CreateSprite();
+  return m;
+}
+
+struct Placement {
+  int w, h;
+  float pivotX, pivotY, x, y, angle;
+};
+
+// The texel under the pixel centre (px, py) mapped back through the rotation
+// to (u, v); false where the pixel lies outside the picture. Exact at right
+// angles, where cos and sin are 0 or +-1.
+inline bool texelUnder(const Placement& p, int px, int py, int& u, int& v) {
+  const double t = p.angle * 3.14159265358979323846 / 180.0;
+  const double c = std::nearbyint(std::cos(t)), s = std::nearbyint(std::sin(t));
+  const double dx = px + 0.5 - p.x, dy = py + 0.5 - p.y;
+  const double fu = p.pivotX + c * dx + s * dy, fv = p.pivotY - s * dx + c * dy;
+  if (fu < 0 || fv < 0 || fu >= p.w || fv >= p.h) return false;
+  u = static_cast<int>(fu), v = static_cast<int>(fv);
+  return true;
+}
+
+// What the exact transform puts at pixel (px, py).
+inline std::uint32_t expectedAt(const Placement& p, int px, int py) {
+  int u, v;
+  return texelUnder(p, px, py, u, v) ? patterned(u, v) : kBackground;
+}
+
+inline void drawPlacement(vLDevice& device, const Placement& p, int a = 0, int b = 0, int c = 0, float z = 0) {
+  const std::string path = writePng("pattern" + std::to_string(p.w) + "x" + std::to_string(p.h), p.w, p.h, patterned);
+  const vLMaterial m = spriteOf(path);
+  device.Clear(10, 20, 30);
+  device.BeginRender();
+  device.SetTexture(m);
+  device.Draw(m, vLVector2{p.x, p.y, z}, vLVector2{p.pivotX, p.pivotY, -z}, p.angle, a, b, c);
+  device.EndRender();
+}
+
+struct Box {
+  int left = kFrameWidth, top = kFrameHeight, right = -1, bottom = -1;  // inclusive
+  int pixels = 0;
+};
+
+// Where the frame differs from the background colour.
+inline Box inkOn(const Frame& f, std::uint32_t background) {
+  Box b;
+  for (int y = 0; y < kFrameHeight; ++y)
+    for (int x = 0; x < kFrameWidth; ++x) {
+      if (f.at(x, y) == background) continue;
+      ++b.pixels;
+      b.left = std::min(b.left, x), b.right = std::max(b.right, x);
+      b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
+    }
+  return b;
+}
+
+}  // namespace pixels
