@@ -1,6 +1,18 @@
 # Installs Brickfall: the program in a private folder, its pictures in the
-# data folder, a launcher on the path that starts it there, and a desktop entry.
-if(NOT TARGET brickfall OR WIN32)
+# data folder, a launcher on the path that starts it there, and a desktop entry;
+# on Windows, the program and its pictures beside Veltra.dll.
+if(NOT TARGET brickfall)
+  return()
+endif()
+get_target_property(_brickfall_build_dir brickfall RUNTIME_OUTPUT_DIRECTORY)
+set(_brickfall_pictures ${_brickfall_build_dir}/block.png ${_brickfall_build_dir}/paletka.png
+                        ${_brickfall_build_dir}/kulka.png)
+
+# On Windows the game is one folder: Brickfall.exe started from it finds
+# Veltra.dll and its pictures beside itself.
+if(WIN32)
+  install(TARGETS brickfall RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${_brickfall_pictures} DESTINATION ${CMAKE_INSTALL_BINDIR})
   return()
 endif()
 
@@ -13,9 +25,7 @@ file(RELATIVE_PATH _brickfall_to_lib ${CMAKE_INSTALL_PREFIX}/${BRICKFALL_PROGRAM
 set_target_properties(brickfall PROPERTIES INSTALL_RPATH "$ORIGIN/${_brickfall_to_lib}")
 install(TARGETS brickfall RUNTIME DESTINATION ${BRICKFALL_PROGRAM_DIR})
 
-get_target_property(_brickfall_build_dir brickfall RUNTIME_OUTPUT_DIRECTORY)
-install(FILES ${_brickfall_build_dir}/block.png ${_brickfall_build_dir}/paletka.png ${_brickfall_build_dir}/kulka.png
-        DESTINATION ${BRICKFALL_DATA_DIR})
+install(FILES ${_brickfall_pictures} DESTINATION ${BRICKFALL_DATA_DIR})
 install(FILES ${_brickfall_build_dir}/kulka.png DESTINATION ${CMAKE_INSTALL_DATADIR}/pixmaps RENAME brickfall.png)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/brickfall.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 

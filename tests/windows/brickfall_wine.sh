@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Brickfall.exe under Wine: it opens its window, draws the background, the
 # wall of blocks and the red points text, and after WM_CLOSE ends with status 0.
-# Usage: brickfall_wine.sh BUILD PROGRAM_DIR PROBE   (inside the build's Wine session)
+# Usage: brickfall_wine.sh BUILD PROGRAM_DIR PROBE [NAME]   (inside the build's Wine session;
+# NAME names the folder of its logs and frames, brickfall_wine by default)
 set -euo pipefail
 build="$(cd "$1" && pwd)" bin="$2" probe="$3"
 run="$(cd "$(dirname "$0")/../../scripts" && pwd)/wine-run.sh"
-out="$build/tests/brickfall_wine"
+out="$build/tests/${4:-brickfall_wine}"
 mkdir -p "$out"
 display=":$(head -n1 "$build/wine/display")"
 
