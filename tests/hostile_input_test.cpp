@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "headless_sdl.h"
+#include "platform/sdl/sdl_backend.h"
 
 using Hostile = Headless;
 
@@ -226,11 +227,8 @@ TEST_F(Hostile, BadFontRequestsLeaveAnEmptySlotThatDrawsNothing) {
     int height;
     const char* face;
     std::string shown;
-  } cases[] = {{16, nullptr, "no face name"},
-               {0, "Verdana", "Verdana"},
-               {-5, "Verdana", "Verdana"},
-               {INT_MAX, "Verdana", "Verdana"},
-               {INT_MIN, "Verdana", "Verdana"}};
+  } cases[] = {{16, nullptr, "no face name"}, {0, "Verdana", "Verdana"},       {-5, "Verdana", "Verdana"},
+               {1025, "Verdana", "1025"},     {INT_MAX, "Verdana", "Verdana"}, {INT_MIN, "Verdana", "Verdana"}};
   for (const auto& c : cases) {
     ::testing::internal::CaptureStderr();
     vLMaterial m;
@@ -243,6 +241,17 @@ TEST_F(Hostile, BadFontRequestsLeaveAnEmptySlotThatDrawsNothing) {
     device.Clear(10, 20, 30);
     device.DrawT(m.font, "Points: 0", vLVector2{10, 10, 0}, 255, 0, 0);
     EXPECT_TRUE(onlyBackground(grabFrame()));
+  }
+  // The largest font: a long line mostly off to the left renders only what shows.
+  {
+    vLMaterial m;
+    m.CreateFontA(1024, false, "Verdana");
+    ASSERT_NE(veltra::fontTable().at(m.font), nullptr);
+    const std::string line(200, 'W');
+    device.Clear(10, 20, 30);
+    device.DrawT(m.font, line.c_str(), vLVector2{-100000, -300, 0}, 255, 0, 0);
+    EXPECT_FALSE(onlyBackground(grabFrame()));
+    EXPECT_LE(veltra::sdl::textCacheStats().bytes, std::size_t{4} * 4 * 1024 * 1200);  // a few glyphs, not 200
   }
   // Odd names are only names: they fall back to an installed face, or fail in one line.
   for (const char* face : {"", "\xff\xfe\x80", "Sans:weight=bold:size=900", longFace.c_str()}) {

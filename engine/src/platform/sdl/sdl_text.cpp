@@ -32,8 +32,9 @@ namespace {
 
 using platform::Font;
 
-// Cell heights past this are no text a screen can show.
-constexpr int kMaxFontHeight = 4096;
+// Past this, a few glyphs already take seconds and hundreds of megabytes to
+// rasterise, and no screen shows more than a letter or two of them.
+constexpr int kMaxFontHeight = 1024;
 
 // The software renderer blits a colour-modulated texture through SDL's slow
 // generic path, several times slower than rasterising the line afresh, so
@@ -85,6 +86,12 @@ class TextCache {
     lru_.clear();
     index_.clear();
     bytes_ = 0;
+  }
+
+  // The cached line for `key`, or null; does not render or reorder.
+  const TextEntry* peek(const TextKey& key) const {
+    const auto found = index_.find(key);
+    return found == index_.end() ? nullptr : &*found->second;
   }
 
   TextCacheStats stats() const { return TextCacheStats{lru_.size(), bytes_, rasterised_}; }
@@ -193,6 +200,21 @@ std::size_t prefixReaching(TTF_Font* font, std::string_view line, long long widt
   }
 }
 
+// Whether a short line is rendered whole: it is already cached whole, or it
+// cannot reach a cell past either side of the target. Big fonts make even a
+// short line far wider than the target, and each glyph costs its size
+// squared to rasterise, so then only the glyphs that show are rendered.
+bool fitsWhole(const Font& font, std::string_view line, long long left, int outW, TextKey& key) {
+  const long long cell = font.cellHeight;
+  // No glyph advances more than two cells: most lines are settled unmeasured.
+  if (left >= -cell && left + static_cast<long long>(line.size()) * 2 * cell <= outW + cell) return true;
+  key.text.assign(line.data(), line.size());
+  if (textCache().peek(key)) return true;
+  int w = 0, h = 0;
+  if (TTF_SizeUTF8(font.font, key.text.c_str(), &w, &h) != 0) return true;
+  return left >= -cell && left + w <= outW + cell;
+}
+
 }  // namespace
 
 FontFile findFontFile(const char* face, int weight) {
@@ -234,7 +256,11 @@ void drawLine(const platform::Font& font, std::string_view line, long long left,
               std::uint32_t argb) {
   if (left >= outW) return;
   long long x = left;
-  if (line.size() > kWholeLineBytes) {
+  // One key reused across calls: a cache hit allocates nothing.
+  static TextKey* key = new TextKey{nullptr, {}, 0xFFFFFFFFu};
+  key->font = &font;
+  key->argb = softwareRenderer() ? argb : 0xFFFFFFFFu;
+  if (line.size() > kWholeLineBytes || !fitsWhole(font, line, left, outW, *key)) {
     // A cell's worth of slack keeps glyphs that overhang their advance.
     static std::string* scratch = new std::string;
     std::size_t from = 0;
@@ -248,10 +274,6 @@ void drawLine(const platform::Font& font, std::string_view line, long long left,
     if (to <= from) return;
     line = line.substr(from, to - from);
   }
-  // One key reused across calls: a cache hit allocates nothing.
-  static TextKey* key = new TextKey{nullptr, {}, 0xFFFFFFFFu};
-  key->font = &font;
-  key->argb = softwareRenderer() ? argb : 0xFFFFFFFFu;
   key->text.assign(line.data(), line.size());
   TextEntry& entry = textCache().get(*key, liveRenderer());
   if (!entry.texture) return;
