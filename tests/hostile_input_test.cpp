@@ -11,9 +11,12 @@
 #include <cmath>
 #include <fstream>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "fuzz/image_formats.h"
+#include "fuzz/seeds.h"
 #include "headless_sdl.h"
 #include "platform/sdl/sdl_backend.h"
 
@@ -116,6 +119,44 @@ TEST_F(Hostile, BadImageFilesLeaveAnEmptySlotAndOneLineNamingThem) {
   device.Draw(good, vLVector2{0, 0, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
   EXPECT_EQ(grabFrame().at(1, 1), 0xFF336699u);
   unlink(fifo.c_str());
+}
+
+TEST_F(Hostile, OnlyPngJpegBmpGifWebpQoiAndTgaAreDecodedWhateverTheName) {
+  using veltra::fuzz::kImageExtensions;
+  // The fuzz seeds: the first of each format is a valid image, named here so
+  // that its name says nothing.
+  std::set<std::string> loaded, refused;
+  for (const veltra::fuzz::Bytes& seed : veltra::fuzz::imageSeeds()) {
+    const std::string format = kImageExtensions[seed[0] % veltra::fuzz::kImageExtensionCount];
+    if (format == "dat" || loaded.count(format) || refused.count(format)) continue;
+    const std::string path = writeBytes("seed_" + format + ".png", std::string(seed.begin() + 1, seed.end()));
+    ::testing::internal::CaptureStderr();
+    vLMaterial m;
+    m.LoadTexture(path.c_str());
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    if (veltra::textureTable().at(m.texture)) {
+      loaded.insert(format);
+      EXPECT_EQ(err, "") << format;
+    } else {
+      refused.insert(format);
+      EXPECT_EQ(err,
+                "veltra: cannot load texture \"" + path + "\": not a PNG, JPEG, BMP, GIF, WebP, QOI or TGA image\n")
+          << format;
+    }
+  }
+  EXPECT_EQ(loaded, (std::set<std::string>{"bmp", "gif", "jpg", "png", "qoi", "tga", "webp"}));
+  EXPECT_EQ(refused, (std::set<std::string>{"pnm", "svg", "xpm"}));
+
+  // Bytes of no format, a header of a format not read, and a TGA header with a field out of range.
+  std::string noise;
+  for (int i = 0; i < 300; ++i) noise += static_cast<char>(i * 37 + 11);
+  std::string tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 32, 8};
+  tga[16] = 31;
+  tga += std::string(16, '\x7f');
+  for (const std::string& bytes : {noise, std::string("\x0a\x05\x01\x08") + noise, tga}) {
+    const std::string path = writeBytes("not_an_image.tga", bytes);
+    expectRefused(path.c_str(), {path + "\": not a PNG, JPEG, BMP, GIF, WebP, QOI or TGA image"}, "no known format");
+  }
 }
 
 TEST_F(Hostile, ImagesTooLargeForTheDeviceAreRefusedBeforeTheyCostMemory) {

@@ -1,5 +1,6 @@
 // The file name extensions the image fuzz target picks from by its first
-// byte: some formats are known only by the name's extension.
+// byte. The engine goes by the content alone; the names show that they do
+// not matter, and name the seeds' formats.
 #pragma once
 
 namespace veltra::fuzz {

@@ -1,5 +1,5 @@
 // Image files through LoadTexture: the first byte picks the file name's
-// extension (some formats are known only by it), the rest is the file. A
+// extension (which must not matter), the rest is the file. A
 // texture that loads is drawn straight and turned, then released so that
 // millions of inputs do not pile up.
 #include <unistd.h>

@@ -110,8 +110,21 @@ std::vector<Bytes> imageSeeds() {
   Bytes qoi = {'q', 'o', 'i', 'f', 0, 0, 0, 2, 0, 0, 0, 1, 4, 0, 0xFF, 10, 20, 30, 40, 0xC0, 0, 0, 0, 0, 0, 0, 0, 1};
   seeds.push_back(tagged("qoi", qoi));
 
+  // A 2 x 2 lossless WebP with four alphas, as libwebp encodes it.
+  seeds.push_back(tagged(
+      "webp", {0x52, 0x49, 0x46, 0x46, 0x3C, 0x00, 0x00, 0x00, 0x57, 0x45, 0x42, 0x50, 0x56, 0x50, 0x38, 0x4C, 0x2F,
+               0x00, 0x00, 0x00, 0x2F, 0x01, 0x40, 0x00, 0x10, 0x1F, 0x20, 0x10, 0x20, 0x38, 0xF1, 0x3F, 0x69, 0x43,
+               0x20, 0x90, 0xA4, 0xB4, 0x3F, 0xDC, 0x02, 0x01, 0x82, 0x03, 0xFF, 0xB3, 0x04, 0x02, 0xC4, 0x1A, 0x65,
+               0xD2, 0xC5, 0x58, 0xCB, 0x52, 0x05, 0xB2, 0x01, 0xCA, 0x54, 0x61, 0x13, 0xD1, 0xFF, 0xF8, 0x00, 0x00}));
+
+  // Formats the engine refuses whatever their content.
   const char* words = "P3\n2 1\n255\n0 0 0 255 255 255\n";
   seeds.push_back(tagged("pnm", Bytes(words, words + std::strlen(words))));
+  const char* svg =
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\" height=\"4\"><rect width=\"4\" height=\"4\"/></svg>\n";
+  seeds.push_back(tagged("svg", Bytes(svg, svg + std::strlen(svg))));
+  const char* xpm = "/* XPM */\nstatic char *x[] = {\"2 1 1 1\", \". c #FF0000\", \"..\"};\n";
+  seeds.push_back(tagged("xpm", Bytes(xpm, xpm + std::strlen(xpm))));
   const char* note = "no pixels here, just words\n";
   seeds.push_back(tagged("png", Bytes(note, note + std::strlen(note))));
   seeds.push_back(tagged("dat", Bytes(note, note + std::strlen(note))));

@@ -100,6 +100,62 @@ class StderrCapture {
   bool active_ = false;
 };
 
+using Loader = SDL_Surface* (*)(SDL_RWops*);
+
+// TGA has no magic bytes: a header is taken as one only if every field holds
+// a value the format defines, so text and other formats rarely pass.
+bool looksLikeTga(const unsigned char* h, std::size_t n) {
+  if (n < 18) return false;
+  const int mapType = h[1], type = h[2], mapBits = h[7], depth = h[16];
+  const bool mapped = type == 1 || type == 9;
+  if (mapType > 1 || (mapped != (mapType == 1))) return false;
+  if (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11) return false;
+  if (mapType == 1 && mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32) return false;
+  if (depth != 8 && depth != 15 && depth != 16 && depth != 24 && depth != 32) return false;
+  const int width = h[12] | h[13] << 8, height = h[14] | h[15] << 8;
+  return width > 0 && height > 0 && (h[17] & 0xC0) == 0;
+}
+
+// The decoder for the file's first bytes, or null: only these formats are
+// read, so the library's other decoders, some of them leaky on bad input,
+// are never reached.
+Loader loaderFor(const unsigned char* h, std::size_t n) {
+  const auto starts = [&](const char* magic, std::size_t at = 0) {
+    const std::size_t len = std::strlen(magic);
+    return n >= at + len && std::memcmp(h + at, magic, len) == 0;
+  };
+  if (starts("\x89PNG\r\n\x1a\n")) return IMG_LoadPNG_RW;
+  if (starts("\xff\xd8\xff")) return IMG_LoadJPG_RW;
+  if (starts("BM")) return IMG_LoadBMP_RW;
+  if (starts("GIF87a") || starts("GIF89a")) return IMG_LoadGIF_RW;
+  if (starts("RIFF") && starts("WEBP", 8)) return IMG_LoadWEBP_RW;
+  if (starts("qoif")) return IMG_LoadQOI_RW;
+  if (looksLikeTga(h, n)) return IMG_LoadTGA_RW;
+  return nullptr;
+}
+
+SDL_Surface* loadKnownFormat(const char* file, std::string& why) {
+  SDL_RWops* in = SDL_RWFromFile(file, "rb");
+  if (!in) {
+    why = SDL_GetError();
+    return nullptr;
+  }
+  unsigned char head[18];
+  const std::size_t n = SDL_RWread(in, head, 1, sizeof head);
+  const Loader load = loaderFor(head, n);
+  SDL_Surface* image = nullptr;
+  if (!load) {
+    why = "not a PNG, JPEG, BMP, GIF, WebP, QOI or TGA image";
+  } else if (SDL_RWseek(in, 0, RW_SEEK_SET) != 0) {
+    why = SDL_GetError();
+  } else {
+    image = load(in);
+    if (!image) why = IMG_GetError();
+  }
+  SDL_RWclose(in);
+  return image;
+}
+
 }  // namespace
 
 SDL_Surface* decodeImage(const char* file, int maxWidth, int maxHeight, std::string& why) {
@@ -124,7 +180,7 @@ SDL_Surface* decodeImage(const char* file, int maxWidth, int maxHeight, std::str
   gBudget = static_cast<std::size_t>(maxWidth) * static_cast<std::size_t>(maxHeight) * 4 + (1u << 20);
   gRefused = false;
   StderrCapture capture;
-  SDL_Surface* image = IMG_Load(file);
+  SDL_Surface* image = loadKnownFormat(file, why);
   const std::string said = capture.finish();
   gBudget = 0;
 
@@ -135,7 +191,6 @@ SDL_Surface* decodeImage(const char* file, int maxWidth, int maxHeight, std::str
     return nullptr;
   }
   if (!image) {
-    why = IMG_GetError();
     if (!said.empty()) why += " (" + said + ")";
     return nullptr;
   }
