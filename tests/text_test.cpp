@@ -107,19 +107,19 @@ TEST_F(Text, ALineWiderThanTheTargetRendersOnlyTheGlyphsThatShowWithTheSamePixel
   // Digits share one advance and no kerning: a cut between them moves no pixel.
   const int font = fontOf(96);
   const char* digits = "0123456789";
-  const auto frameAt = [&](float x) {
+  const auto frameAt = [&](float x, const char* text) {
     veltra::sdl::clearTextCache();
     device.Clear(0, 0, 0);
-    device.DrawT(font, digits, vLVector2{x, 40, 0}, 255, 255, 255);
+    device.DrawT(font, text, vLVector2{x, 40, 0}, 255, 255, 255);
     return grabFrame();
   };
-  const Frame whole = frameAt(60);
+  const Frame whole = frameAt(60, digits);
   const std::size_t wholeBytes = veltra::sdl::textCacheStats().bytes;
   const Box ink = inkOn(whole, 0xFF000000u);
   ASSERT_GT(ink.left, 60);
   ASSERT_LT(ink.right, kFrameWidth - 1);  // fits whole
   const int shift = 360;
-  const Frame cut = frameAt(60 - shift);
+  const Frame cut = frameAt(60 - shift, digits);
   EXPECT_LT(veltra::sdl::textCacheStats().bytes, wholeBytes * 3 / 4);  // the hidden digits were not rendered
   int differ = 0;
   for (int y = 0; y < kFrameHeight; ++y)
@@ -127,8 +127,19 @@ TEST_F(Text, ALineWiderThanTheTargetRendersOnlyTheGlyphsThatShowWithTheSamePixel
       differ += cut.at(x, y) != (x + shift < kFrameWidth ? whole.at(x + shift, y) : 0xFF000000u);
   EXPECT_EQ(differ, 0);
 
+  // Kerned pairs and glyphs that reach past their advance, cut anywhere.
+  const char* kerned = "AVAWAY To Pj";
+  const Frame wholeKerned = frameAt(20, kerned);
+  for (int cutAt = 120; cutAt < 620; cutAt += 9) {
+    const Frame f = frameAt(20 - cutAt, kerned);
+    int off = 0;
+    for (int y = 0; y < kFrameHeight; ++y)
+      for (int x = 0; x + cutAt < kFrameWidth; ++x) off += f.at(x, y) != wholeKerned.at(x + cutAt, y);
+    EXPECT_EQ(off, 0) << cutAt;
+  }
+
   // Cut on the right too, and then a line already rendered whole is drawn from the cache.
-  const Frame right = frameAt(400);
+  const Frame right = frameAt(400, digits);
   for (int y = 0; y < kFrameHeight; ++y)
     for (int x = 400; x < kFrameWidth; ++x) ASSERT_EQ(right.at(x, y), whole.at(x - 340, y)) << x << ", " << y;
   device.DrawT(font, digits, vLVector2{60, 40, 0}, 255, 255, 255);

@@ -179,6 +179,18 @@ long long prefixWidth(TTF_Font* font, std::string_view line, std::size_t bytes, 
   return TTF_SizeUTF8(font, scratch.c_str(), &w, &h) == 0 ? w : 0;
 }
 
+// Where the line's character at `at` puts its pixels, as an offset for that
+// character drawn first: the prefix through it less the character alone.
+// Both measure its own right edge, so the difference keeps the kerning with
+// the character before it, which the prefix without it would lose.
+long long offsetOf(TTF_Font* font, std::string_view line, std::size_t at, std::string& scratch) {
+  if (at == 0) return 0;
+  std::size_t next = at + 1;
+  while (next < line.size() && (static_cast<unsigned char>(line[next]) & 0xC0) == 0x80) ++next;
+  const long long through = prefixWidth(font, line, next, scratch);
+  return through - prefixWidth(font, line.substr(at, next - at), next - at, scratch);
+}
+
 // The shortest prefix, cut between characters, at least `width` pixels wide
 // (or the whole line). Probes grow from a short prefix, so a line far longer
 // than the target costs about what the target shows.
@@ -268,7 +280,7 @@ void drawLine(const platform::Font& font, std::string_view line, long long left,
       if (left + prefixWidth(font.font, line, line.size(), *scratch) <= 0) return;  // ends before the target
       from = prefixReaching(font.font, line, -left - font.cellHeight, *scratch);
       from = from > 0 ? boundaryAtOrBefore(line, from - 1) : 0;
-      x = left + prefixWidth(font.font, line, from, *scratch);
+      x = left + offsetOf(font.font, line, from, *scratch);
     }
     const std::size_t to = prefixReaching(font.font, line, outW - left + font.cellHeight, *scratch);
     if (to <= from) return;
