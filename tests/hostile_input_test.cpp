@@ -159,6 +159,48 @@ TEST_F(Hostile, OnlyPngJpegBmpGifWebpQoiAndTgaAreDecodedWhateverTheName) {
   }
 }
 
+TEST_F(Hostile, GifsThatWouldLeadTheDecoderAstrayAreRefused) {
+  // A 1 x 1 GIF: clear, the first colour, end.
+  const std::string head = std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13) + std::string("\xff\0\0\0\0\0", 6);
+  const auto gif = [&](const std::string& image) { return head + image + ";"; };
+  const std::string sound = std::string(",\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0", 15);
+  vLMaterial ok;
+  ok.LoadTexture(writeBytes("sound.gif", gif(sound)).c_str());
+  ASSERT_NE(veltra::textureTable().at(ok.texture), nullptr);
+
+  // Found by the image fuzzer: stray bytes the decoder skips, a huge first
+  // image and 1-bit codes whose chains loop; it freed a wild pointer.
+  const std::string fuzzed(
+      "\x47\x49\x46\x38\x39\x61\x01\x00\x00\x00\x01\x80\x00\xff\x39\x39\x38\x39\x39\x39\x39\x39\x39\x39"
+      "\x39\x39\x39\x39\x39\x03\x47\x49\x46\x38\x39\x61\x00\x00\xff\x00\x00\x00\x00\x00\x01\x05\x40\x32"
+      "\x2c\x00\x00\x00\x00\x40\x2c\x00\x30\x40\x01\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x00"
+      "\x40\x01\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39"
+      "\x39\x39\x23\x69\x6e\x63\x6c\x75\x64\x65\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39"
+      "\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x00\x00\x00\x00\x2c\x00\xff\xff\xff\xff"
+      "\xff\xff\xff\x00\x01\x00\x00\x00\x00\xc6\x0f\x00\x01\xad\x00\x00\x00\x02\x02\x00\x00\x00\x02\x3b"
+      "\x39\x39\x39\x2a\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39"
+      "\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39\x39"
+      "\x39\x00\x00\x00\x00\x2c\x00\xff\xff\xff\xff\xff\xff\xff\x00\x01\x00\x00\x00\x00\x00\x0f\xc6\x01"
+      "\xad\x00\x00\x00\x02\x02\x00\x3b",
+      248);
+  std::string wrongCode = sound, zeroWide = sound, oneBit = sound;
+  wrongCode[12] = '\xc4', wrongCode[13] = '\x0b';  // clear, 0, then 7 while 6 is the next entry
+  zeroWide[5] = 0;
+  oneBit[10] = 1;
+  const struct {
+    std::string bytes, shown;
+  } cases[] = {{fuzzed, "stray byte"},
+               {gif(wrongCode), "codes not yet defined"},
+               {gif(zeroWide), "0 x 1 pixels"},
+               {gif(oneBit), "code size"},
+               {head + "\x39" + sound + ";", "stray byte"},
+               {head + sound.substr(0, 13), "ends inside its image data"}};
+  for (const auto& c : cases) {
+    const std::string path = writeBytes("astray.gif", c.bytes);
+    expectRefused(path.c_str(), {path, c.shown}, c.shown);
+  }
+}
+
 TEST_F(Hostile, ImagesTooLargeForTheDeviceAreRefusedBeforeTheyCostMemory) {
   const std::string wide = writePng("wide", 100000, 1, [](int, int) { return 0xFFFFFFFFu; });
   const std::string tall = writePng("tall", 1, 70000, [](int, int) { return 0xFFFFFFFFu; });

@@ -45,6 +45,11 @@ void warnOnce(const char* key, const char* format, ...);
 // the limits is made; what the decoders print goes into `why`.
 SDL_Surface* decodeImage(const char* file, int maxWidth, int maxHeight, std::string& why);
 
+// Whether the GIF read from `in` is well formed up to the end of its first
+// image, which is of at most the given size; if not, says why. Reads on from
+// where `in` stands.
+bool gifIsSound(SDL_RWops* in, int maxWidth, int maxHeight, std::string& why);
+
 struct FontFile {
   std::string path;  // empty when no font was found
   int index = 0;     // the face within a collection file

@@ -134,7 +134,7 @@ Loader loaderFor(const unsigned char* h, std::size_t n) {
   return nullptr;
 }
 
-SDL_Surface* loadKnownFormat(const char* file, std::string& why) {
+SDL_Surface* loadKnownFormat(const char* file, int maxWidth, int maxHeight, std::string& why) {
   SDL_RWops* in = SDL_RWFromFile(file, "rb");
   if (!in) {
     why = SDL_GetError();
@@ -148,6 +148,9 @@ SDL_Surface* loadKnownFormat(const char* file, std::string& why) {
     why = "not a PNG, JPEG, BMP, GIF, WebP, QOI or TGA image";
   } else if (SDL_RWseek(in, 0, RW_SEEK_SET) != 0) {
     why = SDL_GetError();
+  } else if (load == IMG_LoadGIF_RW &&
+             (!gifIsSound(in, maxWidth, maxHeight, why) || SDL_RWseek(in, 0, RW_SEEK_SET) != 0)) {
+    if (why.empty()) why = SDL_GetError();
   } else {
     image = load(in);
     if (!image) why = IMG_GetError();
@@ -180,7 +183,7 @@ SDL_Surface* decodeImage(const char* file, int maxWidth, int maxHeight, std::str
   gBudget = static_cast<std::size_t>(maxWidth) * static_cast<std::size_t>(maxHeight) * 4 + (1u << 20);
   gRefused = false;
   StderrCapture capture;
-  SDL_Surface* image = loadKnownFormat(file, why);
+  SDL_Surface* image = loadKnownFormat(file, maxWidth, maxHeight, why);
   const std::string said = capture.finish();
   gBudget = 0;
 
