@@ -137,6 +137,11 @@ TEST_F(Text, ALineWiderThanTheTargetRendersOnlyTheGlyphsThatShowWithTheSamePixel
       for (int x = 0; x + cutAt < kFrameWidth; ++x) off += f.at(x, y) != wholeKerned.at(x + cutAt, y);
     EXPECT_EQ(off, 0) << cutAt;
   }
+  // Drawn again in place, the kept cut gives the same frame.
+  const Frame once = frameAt(-300, kerned);
+  device.Clear(0, 0, 0);
+  device.DrawT(font, kerned, vLVector2{-300, 40, 0}, 255, 255, 255);
+  EXPECT_TRUE(grabFrame().pixels == once.pixels);
 
   // Cut on the right too, and then a line already rendered whole is drawn from the cache.
   const Frame right = frameAt(400, digits);

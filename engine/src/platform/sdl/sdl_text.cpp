@@ -227,6 +227,41 @@ bool fitsWhole(const Font& font, std::string_view line, long long left, int outW
   return left >= -cell && left + w <= outW + cell;
 }
 
+// The part of a line drawn at `left` that reaches the target, and where it
+// goes. Finding it measures prefixes up to the cut, which at large sizes costs
+// more than drawing, so the last cut is kept: text redrawn in place every
+// frame is measured once.
+struct Cut {
+  const Font* font = nullptr;
+  std::string line;
+  long long left = 0;
+  int outW = 0;
+  std::size_t from = 0, to = 0;  // to <= from: nothing shows
+  long long x = 0;
+};
+
+Cut& lastCut() {
+  static Cut* cut = new Cut;
+  return *cut;
+}
+
+const Cut& cutOf(const Font& font, std::string_view line, long long left, int outW) {
+  Cut& c = lastCut();
+  if (c.font == &font && c.left == left && c.outW == outW && c.line == line) return c;
+  c.font = &font, c.left = left, c.outW = outW, c.from = 0, c.to = 0, c.x = left;
+  c.line.assign(line.data(), line.size());
+  // A cell's worth of slack keeps glyphs that overhang their advance.
+  static std::string* scratch = new std::string;
+  if (left < 0) {
+    if (left + prefixWidth(font.font, line, line.size(), *scratch) <= 0) return c;  // ends before the target
+    c.from = prefixReaching(font.font, line, -left - font.cellHeight, *scratch);
+    c.from = c.from > 0 ? boundaryAtOrBefore(line, c.from - 1) : 0;
+    c.x = left + offsetOf(font.font, line, c.from, *scratch);
+  }
+  c.to = prefixReaching(font.font, line, outW - left + font.cellHeight, *scratch);
+  return c;
+}
+
 }  // namespace
 
 FontFile findFontFile(const char* face, int weight) {
@@ -262,7 +297,10 @@ int cellHeight(const platform::Font* font) { return font ? font->cellHeight : 0;
 
 TextCacheStats textCacheStats() { return textCache().stats(); }
 
-void clearTextCache() { textCache().clear(); }
+void clearTextCache() {
+  textCache().clear();
+  lastCut() = Cut{};  // a font made later may reuse the address
+}
 
 void drawLine(const platform::Font& font, std::string_view line, long long left, long long top, int outW, int outH,
               std::uint32_t argb) {
@@ -273,18 +311,10 @@ void drawLine(const platform::Font& font, std::string_view line, long long left,
   key->font = &font;
   key->argb = softwareRenderer() ? argb : 0xFFFFFFFFu;
   if (line.size() > kWholeLineBytes || !fitsWhole(font, line, left, outW, *key)) {
-    // A cell's worth of slack keeps glyphs that overhang their advance.
-    static std::string* scratch = new std::string;
-    std::size_t from = 0;
-    if (left < 0) {
-      if (left + prefixWidth(font.font, line, line.size(), *scratch) <= 0) return;  // ends before the target
-      from = prefixReaching(font.font, line, -left - font.cellHeight, *scratch);
-      from = from > 0 ? boundaryAtOrBefore(line, from - 1) : 0;
-      x = left + offsetOf(font.font, line, from, *scratch);
-    }
-    const std::size_t to = prefixReaching(font.font, line, outW - left + font.cellHeight, *scratch);
-    if (to <= from) return;
-    line = line.substr(from, to - from);
+    const Cut& cut = cutOf(font, line, left, outW);
+    if (cut.to <= cut.from) return;
+    x = cut.x;
+    line = line.substr(cut.from, cut.to - cut.from);
   }
   key->text.assign(line.data(), line.size());
   TextEntry& entry = textCache().get(*key, liveRenderer());
