@@ -164,9 +164,13 @@ TEST_F(Hostile, GifsThatWouldLeadTheDecoderAstrayAreRefused) {
   const std::string head = std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13) + std::string("\xff\0\0\0\0\0", 6);
   const auto gif = [&](const std::string& image) { return head + image + ";"; };
   const std::string sound = std::string(",\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0", 15);
-  vLMaterial ok;
-  ok.LoadTexture(writeBytes("sound.gif", gif(sound)).c_str());
-  ASSERT_NE(veltra::textureTable().at(ok.texture), nullptr);
+  // Bytes after the end code are not read as codes (the check once shifted them past 32 bits).
+  const std::string trailing = sound.substr(0, 11) + "\x28\x44\x01" + std::string(38, '\x01') + std::string(1, '\0');
+  for (const std::string& image : {sound, trailing}) {
+    vLMaterial ok;
+    ok.LoadTexture(writeBytes("sound.gif", gif(image)).c_str());
+    ASSERT_NE(veltra::textureTable().at(ok.texture), nullptr);
+  }
 
   // Found by the image fuzzer: stray bytes the decoder skips, a huge first
   // image and 1-bit codes whose chains loop; it freed a wild pointer.

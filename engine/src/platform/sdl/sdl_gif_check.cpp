@@ -27,6 +27,7 @@ class LzwCheck {
 
   // False once a code is unsound; the codes after an end code are not read.
   bool feed(std::uint8_t b) {
+    if (ended_) return true;
     bits_ |= static_cast<std::uint32_t>(b) << count_;
     count_ += 8;
     while (!ended_ && count_ >= size_) {
