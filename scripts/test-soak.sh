@@ -23,10 +23,7 @@ dir="$(mktemp -d)"
 sweeper=""
 trap '[ -n "$sweeper" ] && kill "$sweeper" 2>/dev/null; rm -rf "$dir"' EXIT
 
-# The window spans x = 100 .. 740 on the screen; one xdotool per sweep keeps its cost low.
-sweep=()
-for x in $(seq 60 40 780) $(seq 740 -40 100); do sweep+=(mousemove "$x" 340 sleep 0.03); done
-(while xdotool "${sweep[@]}" 2>>"$dir/xdotool.err"; do :; done) &
+scripts/pointer-sweep.sh 0.03 "$dir/xdotool.err" &
 sweeper=$!
 
 start="$(date +%s%N)"

@@ -60,16 +60,10 @@ int countDifferences(const Frame& frame, const Placement& p) {
 }  // namespace
 
 TEST_F(D3D9Render, ClearTakesEachComponentModulo256) {
-  const struct {
-    int r, g, b;
-    std::uint32_t argb;
-  } cases[] = {
-      {10, 20, 30, 0xFF0A141Eu}, {256, -1, 300, 0xFF00FF2Cu}, {0, 0, 0, 0xFF000000u}, {-256, 511, 255, 0xFF00FFFFu}};
-  for (const auto& c : cases) {
+  for (const ClearCase& c : kClearCases) {
     device.Clear(c.r, c.g, c.b);
     const Frame f = grabFrame();
-    for (int i : {0, kFrameWidth * kFrameHeight / 2 + 17, kFrameWidth * kFrameHeight - 1})
-      EXPECT_EQ(f.argb[i], c.argb) << c.r << ", " << c.g << ", " << c.b;
+    for (const auto& at : kProbePixels) EXPECT_EQ(f.at(at[0], at[1]), c.argb) << c.r << ", " << c.g << ", " << c.b;
   }
 }
 

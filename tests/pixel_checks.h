@@ -62,6 +62,18 @@ inline void drawPlacement(vLDevice& device, const Placement& p, int a = 0, int b
   device.EndRender();
 }
 
+// Clear(r, g, b) takes each component modulo 256 and draws opaque.
+struct ClearCase {
+  int r, g, b;
+  std::uint32_t argb;
+};
+constexpr ClearCase kClearCases[] = {
+    {10, 20, 30, 0xFF0A141Eu}, {256, -1, 300, 0xFF00FF2Cu}, {0, 0, 0, 0xFF000000u}, {-256, 511, 255, 0xFF00FFFFu}};
+
+// A corner, a pixel near the middle and the far corner.
+constexpr int kProbePixels[][2] = {
+    {0, 0}, {kFrameWidth / 2 + 17, kFrameHeight / 2}, {kFrameWidth - 1, kFrameHeight - 1}};
+
 struct Box {
   int left = kFrameWidth, top = kFrameHeight, right = -1, bottom = -1;  // inclusive
   int pixels = 0;
