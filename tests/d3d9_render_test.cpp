@@ -98,61 +98,12 @@ TEST_F(D3D9Render, DrawPutsThePivotOnThePositionAndTurnsClockwise) {
   }
 }
 
-TEST_F(D3D9Render, TrailingIntsAndZFieldsChangeNothing) {
-  const Placement p{6, 5, 2, 2, 100, 100, 90};
-  drawPlacement(device, p, 0, 0, 0, 0);
-  const Frame plain = grabFrame();
-  drawPlacement(device, p, 12, 12, 12, 5);
-  EXPECT_TRUE(plain.argb == grabFrame().argb);
-}
+TEST_F(D3D9Render, TrailingIntsAndZFieldsChangeNothing) { expectTrailingIntsAndZFieldsChangeNothing(device); }
 
-TEST_F(D3D9Render, HalfTransparentTexelsBlendOverTheBackground) {
-  // (255, 0, 0) at alpha 128 over (0, 0, 255); integer blending may round by one.
-  const vLMaterial m = spriteOf(writePng("halfred", 4, 4, [](int, int) { return 0x80FF0000u; }));
-  device.Clear(0, 0, 255);
-  device.BeginRender();
-  device.Draw(m, vLVector2{20, 20, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
-  device.EndRender();
-  const Frame f = grabFrame();
-  const std::uint32_t got = f.at(21, 21);
-  EXPECT_NEAR(static_cast<int>(got >> 16 & 0xFF), 128, 1);
-  EXPECT_EQ(static_cast<int>(got >> 8 & 0xFF), 0);
-  EXPECT_NEAR(static_cast<int>(got & 0xFF), 127, 1);
-  EXPECT_EQ(f.at(24, 21), 0xFF0000FFu);
-}
+TEST_F(D3D9Render, HalfTransparentTexelsBlendOverTheBackground) { expectHalfTransparentTexelsToBlend(device); }
 
 TEST_F(D3D9Render, MissingFilesAndEmptySlotsDrawNothing) {
-  const std::string garbage = ::testing::TempDir() + "veltra_garbage.png";
-  if (std::FILE* f = std::fopen(garbage.c_str(), "wb")) {
-    std::fputs("not an image at all", f);
-    std::fclose(f);
-  }
-  ::testing::internal::CaptureStderr();
-  vLMaterial missing, broken, nameless;
-  missing.LoadTexture("no/such/block.png");
-  broken.LoadTexture(garbage.c_str());
-  nameless.LoadTexture(nullptr);
-  const std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("veltra: cannot load texture \"no/such/block.png\": No such file or directory\n"),
-            std::string::npos)
-      << err;
-  EXPECT_NE(err.find("veltra: cannot load texture \"" + garbage + "\": "), std::string::npos) << err;
-  EXPECT_NE(err.find("veltra: cannot load texture: no file name given\n"), std::string::npos) << err;
-  EXPECT_EQ(nameless.texture, 2);
-
-  vLMaterial good = spriteOf(writePng("white", 8, 8, [](int, int) { return 0xFFFFFFFFu; }));
-  vLMaterial spriteless = good;
-  spriteless.sprite = veltra::spriteTable().append(nullptr);
-  for (vLMaterial* m : {&missing, &broken, &nameless}) m->CreateSprite();
-  device.Clear(10, 20, 30);
-  device.BeginRender();
-  for (const vLMaterial& m : {missing, broken, nameless, spriteless}) {
-    device.SetTexture(m);
-    device.Draw(m, vLVector2{50, 50, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
-  }
-  device.EndRender();
-  const Frame f = grabFrame();
-  for (std::uint32_t p : f.argb) ASSERT_EQ(p, kBackground);
+  EXPECT_EQ(expectFailedLoadsToDrawNothing(device).nameless, 2);
 }
 
 TEST_F(D3D9Render, RedTextDrawsOpaqueRedFromTheTruncatedPosition) {

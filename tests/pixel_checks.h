@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
+#include "tables.h"
 #include "veltra/veltra.h"
 
 namespace pixels {
@@ -90,6 +92,77 @@ inline Box inkOn(const Frame& f, std::uint32_t background) {
       b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
     }
   return b;
+}
+
+inline bool sameFrame(const Frame& a, const Frame& b) {
+  for (int y = 0; y < kFrameHeight; ++y)
+    for (int x = 0; x < kFrameWidth; ++x)
+      if (a.at(x, y) != b.at(x, y)) return false;
+  return true;
+}
+
+// Test bodies both backends run, through the public API alone.
+
+inline void expectTrailingIntsAndZFieldsChangeNothing(vLDevice& device) {
+  const Placement p{6, 5, 2, 2, 100, 100, 90};
+  drawPlacement(device, p, 0, 0, 0, 0);
+  const Frame plain = grabFrame();
+  drawPlacement(device, p, 12, 12, 12, 5);
+  EXPECT_TRUE(sameFrame(plain, grabFrame()));
+}
+
+inline void expectHalfTransparentTexelsToBlend(vLDevice& device) {
+  // (255, 0, 0) at alpha 128 over (0, 0, 255); integer blending may round by one.
+  const vLMaterial m = spriteOf(writePng("halfred", 4, 4, [](int, int) { return 0x80FF0000u; }));
+  device.Clear(0, 0, 255);
+  device.BeginRender();
+  device.Draw(m, vLVector2{20, 20, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
+  device.EndRender();
+  const Frame f = grabFrame();
+  const std::uint32_t got = f.at(21, 21);
+  EXPECT_NEAR(static_cast<int>(got >> 16 & 0xFF), 128, 1);
+  EXPECT_EQ(static_cast<int>(got >> 8 & 0xFF), 0);
+  EXPECT_NEAR(static_cast<int>(got & 0xFF), 127, 1);
+  EXPECT_EQ(f.at(24, 21), 0xFF0000FFu);
+}
+
+struct FailedLoads {
+  int missing, broken, nameless;  // the texture handles they were given
+};
+
+// A missing file, a file that is no image and no file name each say so in one
+// line; neither they nor a material whose sprite slot is empty draw anything.
+inline FailedLoads expectFailedLoadsToDrawNothing(vLDevice& device) {
+  const std::string garbage = ::testing::TempDir() + "veltra_garbage.png";
+  if (std::FILE* f = std::fopen(garbage.c_str(), "wb")) {
+    std::fputs("not an image at all", f);
+    std::fclose(f);
+  }
+  ::testing::internal::CaptureStderr();
+  vLMaterial missing, broken, nameless;
+  missing.LoadTexture("no/such/block.png");
+  broken.LoadTexture(garbage.c_str());
+  nameless.LoadTexture(nullptr);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("veltra: cannot load texture \"no/such/block.png\": No such file or directory\n"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("veltra: cannot load texture \"" + garbage + "\": "), std::string::npos) << err;
+  EXPECT_NE(err.find("veltra: cannot load texture: no file name given\n"), std::string::npos) << err;
+
+  vLMaterial good = spriteOf(writePng("white", 8, 8, [](int, int) { return 0xFFFFFFFFu; }));
+  vLMaterial spriteless = good;
+  spriteless.sprite = veltra::spriteTable().append(nullptr);
+  for (vLMaterial* m : {&missing, &broken, &nameless}) m->CreateSprite();
+  device.Clear(10, 20, 30);
+  device.BeginRender();
+  for (const vLMaterial& m : {missing, broken, nameless, spriteless}) {
+    device.SetTexture(m);
+    device.Draw(m, vLVector2{50, 50, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
+  }
+  device.EndRender();
+  EXPECT_EQ(inkOn(grabFrame(), kBackground).pixels, 0);
+  return FailedLoads{missing.texture, broken.texture, nameless.texture};
 }
 
 }  // namespace pixels
