@@ -17,7 +17,10 @@ trap 'kill "$game" 2>/dev/null || true' EXIT
 
 id=""
 for _ in $(seq 150); do
-  id="$(xwininfo -display "$display" -root -tree | awk '/"Tilebash": \("brickfall.exe"/ { print $1; exit }')"
+  # The tree query fails when a window vanishes while it runs (Wine's own
+  # windows come and go at start-up); that is only a poll to try again.
+  id="$(xwininfo -display "$display" -root -tree 2>/dev/null |
+    awk '/"Tilebash": \("brickfall.exe"/ { print $1; exit }')" || id=""
   [ -n "$id" ] && break
   sleep 0.2
 done
