@@ -4,6 +4,7 @@
 #include "physics_grid.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "physics.h"
 #include "physics_grid_bounds.h"
@@ -17,17 +18,9 @@ using namespace grid;
 constexpr int kAllPairsBelow = 48;
 // Candidates are gathered this many cells past the outer mass's reach, so
 // that small pushes of it do not send it back to the grid.
-constexpr double kGatherMargin = 0.5;
-
-// False only when separatePair would surely find the pair too far apart; by
-// the same bound as the grid's culling, in double and without a square root.
-inline bool mayAct(const MassRecord& j, float x, float y, float range) {
-  const double reach = static_cast<double>(range) + j.range;
-  if (!(reach > 0)) return false;
-  const double dx = static_cast<double>(x) - j.x, dy = static_cast<double>(y) - j.y;
-  const double square = dx * dx + dy * dy;
-  return !(square > reach * reach * (1 + kReachSlack) * (1 + kSquareSlack) && square > kMinReach * kMinReach);
-}
+constexpr double kGatherMargin = 0.25;
+// The widened reach of the culling, squared, with room for the rounding of the squares.
+constexpr double kReachSquare = (1 + kReachSlack) * (1 + kReachSlack) * (1 + kSquareSlack);
 
 inline void prefetch(const void* p) {
 #if defined(__GNUC__)
@@ -35,21 +28,6 @@ inline void prefetch(const void* p) {
 #else
   (void)p;
 #endif
-}
-
-// Candidates are few and often nearly in order already.
-template <typename T>
-void sortByMass(T* v, int n) {
-  if (n > 24) {
-    std::sort(v, v + n, [](const T& a, const T& b) { return a.mass < b.mass; });
-    return;
-  }
-  for (int i = 1; i < n; ++i) {
-    const T x = v[i];
-    int k = i;
-    for (; k > 0 && x.mass < v[k - 1].mass; --k) v[k] = v[k - 1];
-    v[k] = x;
-  }
 }
 
 }  // namespace
@@ -77,35 +55,59 @@ bool SeparationGrid::crowded(int j, const Box& box, int last) const {
   return 2 * crowd > count_ - 1 - last;
 }
 
-// Collects, in index order, the grid masses after `last` within `radius` of
-// j (j itself may be among them).
+// Collects the grid masses after `last` within `radius` of j, in no order
+// (j itself may be among them).
 void SeparationGrid::gather(int j, const Box& box, int last, double radius) {
   const MassRecord& mj = masses_[j];
   const double x = mj.x, y = mj.y;
   const double limit = radius * radius * (1 + kSquareSlack);
   Item* out = candidates_.data();
   int found = 0;
+  // Most items are kept or dropped at random, so the test is not a branch.
   const auto consider = [&](const Item& item) {
     const double dx = item.x - x, dy = item.y - y;
-    if (item.mass > last && dx * dx + dy * dy <= limit) out[found++] = item;
+    out[found] = item;
+    found += (item.mass > last) & (dx * dx + dy * dy <= limit);
   };
   const Layer& l = layers_[places_[j].layer];
   for (int row = box.y0; row <= box.y1; ++row) {
     const int c0 = l.firstCell + row * l.width + box.x0, c1 = c0 + box.x1 - box.x0;
-    for (int c = c0; c <= c1; ++c) {
-      const Item* item = &items_[cells_[c].start];
-      for (const Item* end = item + cells_[c].live; item < end; ++item) consider(*item);
-    }
+    // A row's cells are adjacent in items_, so the row is one run; its free
+    // slots hold no mass and are never kept.
+    const Item* end = items_.data() + cells_[c1 + 1].start;
+    for (const Item* item = items_.data() + cells_[c0].start; item < end; ++item) consider(*item);
     if (rowOverflow_[l.firstRow + row] == 0) continue;
     for (int c = c0; c <= c1; ++c)
       for (int e = cells_[c].head; e >= 0; e = entries_[e].next) consider(entries_[e].item);
   }
   candidateCount_ = found;
-  for (int i = 0; i < found; ++i) {
-    prefetch(&masses_[out[i].mass]);
-    prefetch(&places_[out[i].mass]);
+  for (int i = 0; i < found; ++i) prefetch(&masses_[out[i].mass]);
+}
+
+// The lowest index after `last` among the candidates that j, where it is now,
+// may act on; INT_MAX when none. Candidates at or before `last` are dropped on
+// the way, so the list shrinks as j works through it. A candidate is ruled
+// out only when separatePair would surely find the pair too far apart: by the
+// same bound as the grid's culling, in double and without a square root.
+int SeparationGrid::nextCandidate(int j, int last) {
+  const MassRecord& mj = masses_[j];
+  const double x = mj.x, y = mj.y, range = mj.range;
+  Item* c = candidates_.data();
+  int kept = 0, best = std::numeric_limits<int>::max();
+  for (int i = 0, n = candidateCount_; i < n; ++i) {
+    const Item item = c[i];
+    const double reach = item.range + range;
+    const double dx = item.x - x, dy = item.y - y;
+    const double square = dx * dx + dy * dy;
+    const bool near = (reach > 0) & ((square <= reach * reach * kReachSquare) | (square <= kMinReach * kMinReach));
+    const bool later = item.mass > last;
+    const bool take = later & near & (item.mass != j) & (item.mass < best);
+    best = take ? item.mass : best;
+    c[kept] = item;
+    kept += later;
   }
-  sortByMass(out, found);
+  candidateCount_ = kept;
+  return best;
 }
 
 void SeparationGrid::visitNeighbours(int j) {
@@ -115,6 +117,8 @@ void SeparationGrid::visitNeighbours(int j) {
   // the margin of where it gathered; none at all when j's reach is not positive.
   const double reach = static_cast<double>(mj.range) + gridReach_;
   const double radius = reach > 0 ? std::max(reach * (1 + kReachSlack), kMinReach) + margin : -1;
+  const int* big = big_.data();
+  const int* bigEnd = big + big_.size();
   int last = -1;
   for (;;) {
     if (!finite(mj)) break;  // pushed to infinity or NaN: no pair acts any more
@@ -125,21 +129,16 @@ void SeparationGrid::visitNeighbours(int j) {
     }
     gather(j, box, last, radius);
     const double x = mj.x, y = mj.y;
-    // The grid candidates and the big masses, merged in index order.
-    auto big = std::upper_bound(big_.begin(), big_.end(), last);
-    std::size_t next = 0;
     bool strayed = false;
-    const std::size_t found = static_cast<std::size_t>(candidateCount_);
-    while (!strayed && (next < found || big != big_.end())) {
-      int k;
-      if (big == big_.end() || (next < found && candidates_[next].mass < *big)) {
-        const Item& item = candidates_[next++];
-        k = last = item.mass;
-        if (k == j || !mayAct(mj, item.x, item.y, item.range)) continue;
-      } else {
-        k = last = *big++;
-      }
+    // The grid candidates and the big masses, tried in index order.
+    while (!strayed) {
+      const int next = nextCandidate(j, last);
+      while (big < bigEnd && *big <= last) ++big;
+      const int k = big < bigEnd && *big < next ? *big : next;
+      if (k == std::numeric_limits<int>::max()) break;
+      last = k;
       ++stats_.pairsTried;
+      prefetch(&places_[k]);  // wanted only after the push's trigonometry
       if (!separatePair(mj, masses_[k])) continue;
       ++stats_.pairsActed;
       pushed(k);
@@ -203,6 +202,7 @@ void SeparationGrid::release(int i) {
       items_[p.index] = items_[last];
       places_[items_[p.index].mass].index = p.index;
     }
+    items_[last].mass = kNoMass;
   }
   p.cell = p.index = -1;
 }

@@ -45,6 +45,8 @@ class SeparationGrid {
   };
   // A cell's copy of a mass: enough to rule a pair out without reaching into
   // the mass table.
+  // The mass of a free slot: below every index, so no search keeps it.
+  static constexpr int kNoMass = -1;
   struct Item {
     int mass;
     float x, y, range;
@@ -76,6 +78,7 @@ class SeparationGrid {
   Box queryBox(int j, double radius) const;
   bool crowded(int j, const Box& box, int last) const;
   void gather(int j, const Box& box, int last, double radius);
+  int nextCandidate(int j, int last);
   void visitNeighbours(int j);
   void scanAll(int j, int last);
   void pushed(int mass);

@@ -193,6 +193,8 @@ void SeparationGrid::buildCells() {
   }
   cells_[total].start = running;
   items_.resize(static_cast<std::size_t>(running));
+  for (int c = 0; c < total; ++c)
+    for (int slot = cells_[c].start; slot < cells_[c + 1].start; ++slot) items_[slot].mass = kNoMass;
   for (int i = 0; i < n; ++i) {
     Place& p = places_[i];
     if (p.kind != kGrid) continue;
@@ -203,7 +205,8 @@ void SeparationGrid::buildCells() {
   }
   rowOverflow_.assign(static_cast<std::size_t>(rows), 0);
   entries_.clear();
-  if (candidates_.size() < static_cast<std::size_t>(n)) candidates_.resize(static_cast<std::size_t>(n));
+  // One slot more than masses: gather writes each item before it decides to keep it.
+  if (candidates_.size() <= static_cast<std::size_t>(n)) candidates_.resize(static_cast<std::size_t>(n) + 1);
 }
 
 int SeparationGrid::cellOf(int layer, const MassRecord& m) const {
