@@ -111,11 +111,23 @@ TEST(PhysicsGrid, TriesOnlyNearbyPairs) {
   EXPECT_LT(grid.stats().pairsTried, 30 * 5000);
   EXPECT_EQ(grid.stats().bigMasses, 0);
 
-  // A pile has no neighbourhood to narrow down, but never costs more than all pairs.
+  // A pile has no neighbourhood to narrow down: it is left to the all-pairs pass.
   Masses heap = scenes::pile(300);
   grid.run(heap.data(), 300);
+  EXPECT_TRUE(grid.stats().compact);
+
+  // With a few masses far off it gets a grid, and its crowded cells are
+  // scanned in index order instead of sorted; still the same positions.
+  Masses spreadHeap = scenes::pile(300);
+  spreadHeap.push_back(scenes::atRest(5000, 5000, 5));
+  spreadHeap.push_back(scenes::atRest(-5000, 300, 5));
+  Masses reference = spreadHeap;
+  grid.run(spreadHeap.data(), 302);
+  veltra::separateAllPairs(reference.data(), 302);
+  EXPECT_FALSE(grid.stats().compact);
   EXPECT_GT(grid.stats().linearScans, 0);
-  EXPECT_LE(grid.stats().pairsTried, 300 * 299);
+  EXPECT_LE(grid.stats().pairsTried, 302 * 301);
+  EXPECT_EQ(firstDifference(reference, spreadHeap), -1);
 }
 
 TEST_F(FreshEngine, PhysXUpdateOnALargeTableMatchesAllPairs) {

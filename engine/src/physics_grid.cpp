@@ -246,6 +246,11 @@ void SeparationGrid::run(MassRecord* masses, int count) {
   count_ = count;
   stats_ = GridStats{};
   if (!classify()) return;
+  if (compact_) {
+    stats_.compact = true;
+    separateAllPairs(masses, count);
+    return;
+  }
   assignLayers();
   buildCells();
   for (int j = 0; j < count; ++j) {

@@ -16,9 +16,10 @@ struct GridStats {
   std::int64_t pairsActed = 0;  // of which pushed a pair apart
   int layers = 0;
   int cells = 0;
-  int bigMasses = 0;    // tried against every index
-  int linearScans = 0;  // outer masses whose neighbourhood held too many to sort
-  int regathers = 0;    // candidate lists rebuilt after the outer mass left its box
+  int bigMasses = 0;     // tried against every index
+  int linearScans = 0;   // outer masses whose neighbourhood held too many to sort
+  int regathers = 0;     // candidate lists rebuilt after the outer mass left its box
+  bool compact = false;  // every mass was near every other: all pairs were tried instead
 };
 
 class SeparationGrid {
@@ -92,6 +93,7 @@ class SeparationGrid {
   int count_ = 0;
   float cellSize_ = 1;
   float gridReach_ = 0;  // the largest range among the masses in the grid
+  bool compact_ = false;
   GridStats stats_;
 
   std::vector<Place> places_;

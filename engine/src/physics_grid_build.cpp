@@ -36,12 +36,17 @@ bool SeparationGrid::classify() {
   float largest = -std::numeric_limits<float>::infinity();
   float largestFinite = 0;
   int active = 0;
+  float minX = std::numeric_limits<float>::infinity(), minY = minX, maxX = -minX, maxY = -minX;
   for (int i = 0; i < n; ++i) {
     const MassRecord& m = masses_[i];
     // A NaN reach or layer, or a non-finite position, fails every test of separatePair.
     if (std::isnan(m.z) || !(m.range > -std::numeric_limits<float>::infinity()) || !finite(m)) continue;
     places_[i].kind = kGrid;
     ++active;
+    minX = std::min(minX, m.x);
+    maxX = std::max(maxX, m.x);
+    minY = std::min(minY, m.y);
+    maxY = std::max(maxY, m.y);
     largest = std::max(largest, m.range);
     if (m.range > 0 && std::isfinite(m.range)) {
       largestFinite = std::max(largestFinite, m.range);
@@ -54,6 +59,8 @@ bool SeparationGrid::classify() {
   float typical = largestFinite;
   if (!sample_.empty()) typical = quantile(sample_, sample_.size() * 3 / 4);
   cellSize_ = typical > 0 ? kCellRanges * typical : 1;
+  // Masses all within about a cell of each other would all meet anyway.
+  compact_ = static_cast<double>(maxX) - minX <= cellSize_ && static_cast<double>(maxY) - minY <= cellSize_;
   const float bigAbove = typical > 0 ? kBigRanges * typical : std::numeric_limits<float>::infinity();
   gridReach_ = -std::numeric_limits<float>::infinity();
   for (int i = 0; i < n; ++i) {
