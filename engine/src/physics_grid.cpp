@@ -19,6 +19,9 @@ constexpr int kAllPairsBelow = 48;
 // Candidates are gathered this many cells past the outer mass's reach, so
 // that small pushes of it do not send it back to the grid.
 constexpr double kGatherMargin = 0.25;
+// How many outer masses ahead a neighbourhood's cells, then its items, are fetched.
+constexpr int kPrefetchCells = 4;
+constexpr int kPrefetchItems = 2;
 // The widened reach of the culling, squared, with room for the rounding of the squares.
 constexpr double kReachSquare = (1 + kReachSlack) * (1 + kReachSlack) * (1 + kSquareSlack);
 
@@ -110,13 +113,18 @@ int SeparationGrid::nextCandidate(int j, int last) {
   return best;
 }
 
+// Every grid mass that could come within reach of j while j stays within
+// the margin of where it gathered; none at all when j's reach is not positive.
+double SeparationGrid::gatherRadius(int j) const {
+  const double reach = static_cast<double>(masses_[j].range) + gridReach_;
+  const double margin = kGatherMargin / layers_[places_[j].layer].inverse;
+  return reach > 0 ? std::max(reach * (1 + kReachSlack), kMinReach) + margin : -1;
+}
+
 void SeparationGrid::visitNeighbours(int j) {
   MassRecord& mj = masses_[j];
   const double margin = kGatherMargin / layers_[places_[j].layer].inverse;
-  // Every grid mass that could come within reach of j while j stays within
-  // the margin of where it gathered; none at all when j's reach is not positive.
-  const double reach = static_cast<double>(mj.range) + gridReach_;
-  const double radius = reach > 0 ? std::max(reach * (1 + kReachSlack), kMinReach) + margin : -1;
+  const double radius = gatherRadius(j);
   const int* big = big_.data();
   const int* bigEnd = big + big_.size();
   int last = -1;
@@ -226,18 +234,25 @@ void SeparationGrid::insert(int i, int c) {
 }
 
 // Outer masses come in index order, which need not be near in space, so each
-// one's neighbourhood is fetched ahead: its cells two masses early, the items
-// they point to one mass early, when the cells are at hand.
+// one's neighbourhood is fetched ahead: its cells a few masses early, the
+// items they point to, whole rows of them, when the cells are at hand.
 void SeparationGrid::prefetchNeighbourhood(int j, bool items) const {
-  if (j >= count_ || places_[j].kind != kGrid) return;
-  const MassRecord& m = masses_[j];
-  if (!finite(m)) return;
+  if (j >= count_ || places_[j].kind != kGrid || !finite(masses_[j])) return;
+  const double radius = gatherRadius(j);
+  if (!(radius > 0)) return;
+  const Box box = queryBox(j, radius);
   const Layer& l = layers_[places_[j].layer];
-  const int x = std::max(cellCoord(m.x, l.originX, l.inverse, l.width) - 1, 0);
-  const int y = cellCoord(m.y, l.originY, l.inverse, l.height);
-  for (int row = std::max(y - 1, 0); row <= std::min(y + 1, l.height - 1); ++row) {
-    const Cell* cell = &cells_[l.firstCell + row * l.width + x];
-    prefetch(items ? static_cast<const void*>(&items_[cell->start]) : cell);
+  for (int row = box.y0; row <= box.y1; ++row) {
+    const Cell* first = &cells_[l.firstCell + row * l.width + box.x0];
+    const Cell* after = first + (box.x1 - box.x0) + 1;
+    if (!items) {
+      prefetch(first);
+      prefetch(after);
+      continue;
+    }
+    const char* from = reinterpret_cast<const char*>(&items_[first->start]);
+    const char* to = reinterpret_cast<const char*>(items_.data() + after->start);
+    for (; from < to; from += 64) prefetch(from);
   }
 }
 
@@ -254,8 +269,8 @@ void SeparationGrid::run(MassRecord* masses, int count) {
   assignLayers();
   buildCells();
   for (int j = 0; j < count; ++j) {
-    prefetchNeighbourhood(j + 2, false);
-    prefetchNeighbourhood(j + 1, true);
+    prefetchNeighbourhood(j + kPrefetchCells, false);
+    prefetchNeighbourhood(j + kPrefetchItems, true);
     if (places_[j].kind == kBig) {
       scanAll(j, -1);
     } else if (places_[j].kind == kGrid) {

@@ -76,6 +76,7 @@ class SeparationGrid {
   int cellOf(int layer, const MassRecord& m) const;
 
   // The pass (physics_grid.cpp).
+  double gatherRadius(int j) const;
   Box queryBox(int j, double radius) const;
   bool crowded(int j, const Box& box, int last) const;
   void gather(int j, const Box& box, int last, double radius);
