@@ -8,6 +8,7 @@
 #include <limits>
 #include <random>
 #include <sstream>
+#include <vector>
 
 namespace {
 using veltra::atan2Rounded;
@@ -39,6 +40,7 @@ class Mismatches {
     const float got = atan2Rounded(y, x), want = libAtan2(y, x);
     if (bits(got) != bits(want)) note() << "atan2(" << y << ", " << x << ") = " << got << ", library " << want;
   }
+  // Asked for together, the compiler fetches both with one sincos call.
   void sinCos(float r) {
     ++cases_;
     float s, c;
@@ -46,6 +48,16 @@ class Mismatches {
     const float ws = libSin(r), wc = libCos(r);
     if (bits(s) != bits(ws) || bits(c) != bits(wc))
       note() << "sincos(" << r << ") = " << s << ", " << c << ", library " << ws << ", " << wc;
+  }
+  void sin(float r) {
+    ++cases_;
+    const float got = veltra::sinRounded(r), want = libSin(r);
+    if (bits(got) != bits(want)) note() << "sin(" << r << ") = " << got << ", library " << want;
+  }
+  void cos(float r) {
+    ++cases_;
+    const float got = veltra::cosRounded(r), want = libCos(r);
+    if (bits(got) != bits(want)) note() << "cos(" << r << ") = " << got << ", library " << want;
   }
   long cases() const { return cases_; }
   ~Mismatches() { EXPECT_EQ(count_, 0) << "of " << cases_ << " cases, first:" << first_.str(); }
@@ -127,11 +139,11 @@ TEST(FastTrig, Atan2MatchesTheLibraryBitForBit) {
 }
 
 TEST(FastTrig, SinCosMatchesTheLibraryBitForBit) {
-  Mismatches m;
+  std::vector<float> inputs;
   std::mt19937 rng(77);
   auto both = [&](float r) {
-    m.sinCos(r);
-    m.sinCos(-r);
+    inputs.push_back(r);
+    inputs.push_back(-r);
   };
   // Every float near the multiples of pi/4 out to 10 pi, where one result
   // is near 0 or both near sqrt(1/2); around 0 that is every subnormal step.
@@ -151,12 +163,17 @@ TEST(FastTrig, SinCosMatchesTheLibraryBitForBit) {
   }
   // Any bits within 4, any bits at all, and the angles the physics makes.
   std::uniform_real_distribution<float> turn(-3.1415927f, 3.1415927f);
-  for (int i = 0; i < 125000; ++i) {
+  for (int i = 0; i < 60000; ++i) {
     float r = randomFloat(rng);
     both(std::fabs(r) <= 4 ? r : std::fmod(r, 4.0f));
     both(r);
     both(turn(rng));
   }
+  // Apart, so that no sin meets a cos of the same value and becomes a sincos call.
+  Mismatches m;
+  for (float r : inputs) m.sinCos(r);
+  for (float r : inputs) m.sin(r);
+  for (float r : inputs) m.cos(r);
   EXPECT_GT(m.cases(), 900000);
 }
 
@@ -181,12 +198,19 @@ TEST(FastTrig, LibraryIsRarelyNeededOnOrdinaryInputs) {
 
 // The bounds are far below a float's step, so a wrong coefficient or a loose
 // step in the analysis could hide behind the rounding for long; measured in
-// double precision it shows at once. The library gets 4 ulps here.
+// double precision it shows at once. Every library must stay within the
+// allowance made for it; the one on Linux is good to 4 ulps, so there it also
+// checks the estimate's own bound.
 TEST(FastTrig, EstimatesStayWithinTheirErrorBound) {
   std::mt19937 rng(9);
   std::uniform_real_distribution<float> turn(-8.0f, 8.0f);
   auto within = [](const veltra::detail::Estimate& e, double lib) {
-    return std::fabs(e.value - lib) <= e.bound + 0x1p-50 * std::fabs(lib);
+#ifdef __GLIBC__
+    const double allowance = 0x1p-50 * std::fabs(lib);
+#else
+    const double allowance = e.libraryBound;
+#endif
+    return std::fabs(e.value - lib) <= e.bound + allowance;
   };
   for (int i = 0; i < 200000; ++i) {
     const float y = randomFloat(rng), x = randomFloat(rng);

@@ -229,8 +229,26 @@ float atan2Rounded(float y, float x) {
 void sinCosRounded(float r, float& s, float& c) {
   detail::Settled fs, fc;
   detail::sinCosFast(r, fs, fc);
-  s = fs.known ? fs.value : sp(std::sin(static_cast<double>(r)));
-  c = fc.known ? fc.value : sp(std::cos(static_cast<double>(r)));
+  if (fs.known && fc.known) {
+    s = fs.value;
+    c = fc.value;
+    return;
+  }
+  // Both from the library, or the compiler calls cos alone where sin is known.
+  s = sp(std::sin(static_cast<double>(r)));
+  c = sp(std::cos(static_cast<double>(r)));
+}
+
+float sinRounded(float r) {
+  detail::Settled fs, fc;
+  detail::sinCosFast(r, fs, fc);
+  return fs.known ? fs.value : sp(std::sin(static_cast<double>(r)));
+}
+
+float cosRounded(float r) {
+  detail::Settled fs, fc;
+  detail::sinCosFast(r, fs, fc);
+  return fc.known ? fc.value : sp(std::cos(static_cast<double>(r)));
 }
 
 }  // namespace veltra

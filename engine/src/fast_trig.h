@@ -9,7 +9,12 @@ namespace veltra {
 // static_cast<float>(std::atan2(double(y), double(x))), bit for bit.
 float atan2Rounded(float y, float x);
 // static_cast<float>(std::sin(double(r))) and the same for cos, bit for bit.
+// Where the library decides, sinCosRounded asks it for both at one place, as
+// callers that need both always did: the compiler makes that one sincos call,
+// whose NaN for an infinite r differs in sign from sin's on Windows.
 void sinCosRounded(float r, float& s, float& c);
+float sinRounded(float r);
+float cosRounded(float r);
 
 namespace detail {
 
