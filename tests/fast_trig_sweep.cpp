@@ -92,9 +92,13 @@ void sweepAtan2(std::uint64_t pairs, unsigned seed) {
   std::uniform_real_distribution<float> coord(-1000.0f, 1000.0f);
   Tally anyBits, ordinary;
   for (std::uint64_t i = 0; i < pairs / 2; ++i) {
-    const std::uint64_t w = rng();
-    const float y = fromBits(static_cast<std::uint32_t>(w)), x = fromBits(static_cast<std::uint32_t>(w >> 32));
-    if (std::isfinite(y) && std::isfinite(x)) check(anyBits, y, x);
+    float y, x;
+    do {
+      const std::uint64_t w = rng();
+      y = fromBits(static_cast<std::uint32_t>(w));
+      x = fromBits(static_cast<std::uint32_t>(w >> 32));
+    } while (!std::isfinite(y) || !std::isfinite(x));
+    check(anyBits, y, x);
     check(ordinary, coord(rng), coord(rng));
   }
   anyBits.print("atan2, any finite bits");
