@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "fast_trig.h"
 #include "veltra/veltra.h"
 
 namespace veltra {
@@ -11,7 +12,7 @@ float degToRad(float degrees) { return sp(static_cast<double>(degrees) * kPi / 1
 float pointDirection(float ax, float ay, float bx, float by) {
   const float dy = sp(static_cast<double>(by) - ay);
   const float dx = sp(static_cast<double>(bx) - ax);
-  const float t = sp(std::atan2(static_cast<double>(dy), static_cast<double>(dx)));
+  const float t = atan2Rounded(dy, dx);
   return sp(static_cast<double>(t) / kPi * 180.0);
 }
 
@@ -25,19 +26,19 @@ float pointDistance(float ax, float ay, float bx, float by) {
 }
 
 void lengthdirRadians(float length, float radians, float& x, float& y) {
-  const float c = sp(std::cos(static_cast<double>(radians)));
-  const float s = sp(std::sin(static_cast<double>(radians)));
+  float s, c;
+  sinCosRounded(radians, s, c);
   x = sp(static_cast<double>(c) * length);
   y = sp(static_cast<double>(s) * length);
 }
 
 float lengthdirX(float length, float direction) {
-  const float c = sp(std::cos(static_cast<double>(degToRad(direction))));
+  const float c = cosRounded(degToRad(direction));
   return sp(static_cast<double>(c) * length);
 }
 
 float lengthdirY(float length, float direction) {
-  const float s = sp(std::sin(static_cast<double>(degToRad(direction))));
+  const float s = sinRounded(degToRad(direction));
   return sp(static_cast<double>(s) * length);
 }
 
