@@ -17,20 +17,10 @@
 #include <string>
 
 #include "fast_trig.h"
+#include "float_bits.h"
 
 namespace {
 using veltra::detail::Estimate;
-
-std::uint32_t bits(float f) {
-  std::uint32_t b;
-  std::memcpy(&b, &f, sizeof b);
-  return b;
-}
-float fromBits(std::uint32_t b) {
-  float f;
-  std::memcpy(&f, &b, sizeof f);
-  return f;
-}
 
 struct Tally {
   std::uint64_t cases = 0, mismatches = 0, fallbacks = 0, beyondAllowance = 0;

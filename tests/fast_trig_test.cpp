@@ -10,20 +10,11 @@
 #include <sstream>
 #include <vector>
 
+#include "float_bits.h"
+
 namespace {
 using veltra::atan2Rounded;
 using veltra::sinCosRounded;
-
-std::uint32_t bits(float f) {
-  std::uint32_t b;
-  std::memcpy(&b, &f, sizeof b);
-  return b;
-}
-float fromBits(std::uint32_t b) {
-  float f;
-  std::memcpy(&f, &b, sizeof f);
-  return f;
-}
 
 float libAtan2(float y, float x) {
   return static_cast<float>(std::atan2(static_cast<double>(y), static_cast<double>(x)));
