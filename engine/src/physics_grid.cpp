@@ -113,17 +113,19 @@ int SeparationGrid::nextCandidate(int j, int last) {
   return best;
 }
 
+// How far j may move from where it gathered before it must gather again.
+double SeparationGrid::gatherMargin(int j) const { return kGatherMargin / layers_[places_[j].layer].inverse; }
+
 // Every grid mass that could come within reach of j while j stays within
 // the margin of where it gathered; none at all when j's reach is not positive.
 double SeparationGrid::gatherRadius(int j) const {
   const double reach = static_cast<double>(masses_[j].range) + gridReach_;
-  const double margin = kGatherMargin / layers_[places_[j].layer].inverse;
-  return reach > 0 ? std::max(reach * (1 + kReachSlack), kMinReach) + margin : -1;
+  return reach > 0 ? std::max(reach * (1 + kReachSlack), kMinReach) + gatherMargin(j) : -1;
 }
 
 void SeparationGrid::visitNeighbours(int j) {
   MassRecord& mj = masses_[j];
-  const double margin = kGatherMargin / layers_[places_[j].layer].inverse;
+  const double margin = gatherMargin(j);
   const double radius = gatherRadius(j);
   const int* big = big_.data();
   const int* bigEnd = big + big_.size();

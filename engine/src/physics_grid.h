@@ -17,7 +17,7 @@ struct GridStats {
   int layers = 0;
   int cells = 0;
   int bigMasses = 0;     // tried against every index
-  int linearScans = 0;   // outer masses whose neighbourhood held too many to sort
+  int linearScans = 0;   // outer masses whose neighbourhood held too many to gather
   int regathers = 0;     // candidate lists rebuilt after the outer mass left its box
   bool compact = false;  // every mass was near every other: all pairs were tried instead
 };
@@ -44,10 +44,10 @@ class SeparationGrid {
     int x0, y0, x1, y1;
     bool empty() const { return x0 > x1; }
   };
-  // A cell's copy of a mass: enough to rule a pair out without reaching into
-  // the mass table.
   // The mass of a free slot: below every index, so no search keeps it.
   static constexpr int kNoMass = -1;
+  // A cell's copy of a mass: enough to rule a pair out without reaching into
+  // the mass table.
   struct Item {
     int mass;
     float x, y, range;
@@ -76,6 +76,7 @@ class SeparationGrid {
   int cellOf(int layer, const MassRecord& m) const;
 
   // The pass (physics_grid.cpp).
+  double gatherMargin(int j) const;
   double gatherRadius(int j) const;
   Box queryBox(int j, double radius) const;
   bool crowded(int j, const Box& box, int last) const;

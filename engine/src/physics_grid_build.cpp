@@ -199,9 +199,7 @@ void SeparationGrid::buildCells() {
     cells_[c].live = 0;
   }
   cells_[total].start = running;
-  items_.resize(static_cast<std::size_t>(running));
-  for (int c = 0; c < total; ++c)
-    for (int slot = cells_[c].start; slot < cells_[c + 1].start; ++slot) items_[slot].mass = kNoMass;
+  items_.assign(static_cast<std::size_t>(running), Item{kNoMass, 0, 0, 0});
   for (int i = 0; i < n; ++i) {
     Place& p = places_[i];
     if (p.kind != kGrid) continue;
