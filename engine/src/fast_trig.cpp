@@ -250,23 +250,18 @@ void sinCosFast(float r, Settled& s, Settled& c) {
 }  // namespace detail
 
 float atan2Rounded(float y, float x) {
-  double a;
-  if (detail::atan2Value(y, x, a)) {
-    const detail::Settled t = detail::settleAtan2(a);
-    if (t.known) return t.value;
-  }
+  const detail::Settled t = detail::atan2Fast(y, x);
+  if (t.known) return t.value;
   return sp(std::atan2(static_cast<double>(y), static_cast<double>(x)));
 }
 
 void sinCosRounded(float r, float& s, float& c) {
-  detail::SinCosValues v;
-  if (detail::sinCosValues(r, v)) {
-    const detail::Settled fs = detail::settleSinCos(v.s, v.steps), fc = detail::settleSinCos(v.c, v.steps);
-    if (fs.known && fc.known) {
-      s = fs.value;
-      c = fc.value;
-      return;
-    }
+  detail::Settled fs, fc;
+  detail::sinCosFast(r, fs, fc);
+  if (fs.known && fc.known) {
+    s = fs.value;
+    c = fc.value;
+    return;
   }
   // Both from the library, or the compiler calls cos alone where sin is known.
   s = sp(std::sin(static_cast<double>(r)));
