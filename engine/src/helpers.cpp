@@ -7,22 +7,9 @@
 
 namespace veltra {
 
-float degToRad(float degrees) { return sp(static_cast<double>(degrees) * kPi / 180.0); }
-
-float pointDirection(float ax, float ay, float bx, float by) {
-  const float dy = sp(static_cast<double>(by) - ay);
-  const float dx = sp(static_cast<double>(bx) - ax);
+float offsetDirection(float dx, float dy) {
   const float t = atan2Rounded(dy, dx);
   return sp(static_cast<double>(t) / kPi * 180.0);
-}
-
-float pointDistance(float ax, float ay, float bx, float by) {
-  const float dx = sp(static_cast<double>(bx) - ax);
-  const float dy = sp(static_cast<double>(by) - ay);
-  const float sx = sp(static_cast<double>(dx) * dx);
-  const float sy = sp(static_cast<double>(dy) * dy);
-  const float s = sp(static_cast<double>(sx) + sy);
-  return sp(std::sqrt(static_cast<double>(s)));
 }
 
 void lengthdirRadians(float length, float radians, float& x, float& y) {

@@ -39,11 +39,13 @@ void snapshotPass(MassRecord* masses, int count) {
 
 bool separatePair(MassRecord& j, MassRecord& k) {
   if (!(k.z == j.z)) return false;
-  const float dist = pointDistance(j.x, j.y, k.x, k.y);
+  const float dx = sp(static_cast<double>(k.x) - j.x);
+  const float dy = sp(static_cast<double>(k.y) - j.y);
+  const float dist = offsetLength(dx, dy);
   const double reach = static_cast<double>(k.range) + j.range;
   if (!(reach > dist)) return false;
   // The direction costs an atan2, so only pairs that act pay for it.
-  const float dir = pointDirection(j.x, j.y, k.x, k.y);
+  const float dir = offsetDirection(dx, dy);
   const float overlap = sp(reach - dist);
   float ox, oy;
   lengthdirRadians(overlap, degToRad(dir), ox, oy);
