@@ -56,14 +56,18 @@ bool separatePair(MassRecord& j, MassRecord& k) {
   return true;
 }
 
-void separateAllPairs(MassRecord* masses, int count) {
+std::int64_t separateAllPairs(MassRecord* masses, int count, std::vector<ActingPair>* acting) {
+  std::int64_t acted = 0;
   for (int j = 0; j < count; ++j) {
     for (int k = 0; k < count; ++k) {
       // A mass meeting itself would only round its position (or turn it into
       // NaN for an infinite range), so the self pair is skipped.
-      if (k != j) separatePair(masses[j], masses[k]);
+      if (k == j || !separatePair(masses[j], masses[k])) continue;
+      ++acted;
+      if (acting) acting->push_back({j, k});
     }
   }
+  return acted;
 }
 
 void linkForced(MassRecord& a, MassRecord& b, float length) {

@@ -150,8 +150,7 @@ void SeparationGrid::visitNeighbours(int j) {
       ++stats_.pairsTried;
       prefetch(&places_[k]);  // wanted only after the push's trigonometry
       if (!separatePair(mj, masses_[k])) continue;
-      ++stats_.pairsActed;
-      pushed(k);
+      acted(j, k);
       // Masses not yet tried have not moved, so the list holds while j stays
       // within the margin of where it was gathered.
       const double dx = mj.x - x, dy = mj.y - y;
@@ -171,8 +170,7 @@ void SeparationGrid::scanAll(int j, int last) {
     if (k == j) continue;
     ++stats_.pairsTried;
     if (!separatePair(mj, masses_[k])) continue;
-    ++stats_.pairsActed;
-    pushed(k);
+    acted(j, k);
     if (!finite(mj)) return;
   }
 }
@@ -180,6 +178,12 @@ void SeparationGrid::scanAll(int j, int last) {
 int SeparationGrid::rowOf(int layer, int cell) const {
   const Layer& l = layers_[layer];
   return l.firstRow + (cell - l.firstCell) / l.width;
+}
+
+void SeparationGrid::acted(int j, int k) {
+  ++stats_.pairsActed;
+  if (acting_) acting_->push_back({j, k});
+  pushed(k);
 }
 
 // Keeps a pushed grid mass's copy, and its cell, up to date.
@@ -258,14 +262,16 @@ void SeparationGrid::prefetchNeighbourhood(int j, bool items) const {
   }
 }
 
-void SeparationGrid::run(MassRecord* masses, int count) {
+void SeparationGrid::run(MassRecord* masses, int count, std::vector<ActingPair>* acting) {
   masses_ = masses;
+  acting_ = acting;
   count_ = count;
   stats_ = GridStats{};
   if (!classify()) return;
   if (compact_) {
     stats_.compact = true;
-    separateAllPairs(masses, count);
+    stats_.pairsTried = static_cast<std::int64_t>(count) * (count - 1);
+    stats_.pairsActed = separateAllPairs(masses, count, acting);
     return;
   }
   assignLayers();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "physics.h"
 #include "tables.h"
 
 namespace veltra {
@@ -24,7 +25,8 @@ struct GridStats {
 
 class SeparationGrid {
  public:
-  void run(MassRecord* masses, int count);
+  // When `acting` is given, the pairs that acted are appended to it.
+  void run(MassRecord* masses, int count, std::vector<ActingPair>* acting = nullptr);
   const GridStats& stats() const { return stats_; }
 
  private:
@@ -89,9 +91,11 @@ class SeparationGrid {
   void release(int mass);
   void insert(int mass, int cell);
   int rowOf(int layer, int cell) const;
+  void acted(int j, int k);
   Item& itemOf(const Place& p) { return p.inEntry ? entries_[p.index].item : items_[p.index]; }
 
   MassRecord* masses_ = nullptr;
+  std::vector<ActingPair>* acting_ = nullptr;
   int count_ = 0;
   float cellSize_ = 1;
   float gridReach_ = 0;  // the largest range among the masses in the grid
