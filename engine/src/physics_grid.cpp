@@ -58,19 +58,15 @@ bool SeparationGrid::crowded(int j, const Box& box, int last) const {
   return 2 * crowd > count_ - 1 - last;
 }
 
-// Collects the grid masses after `last` within `radius` of j, in no order
-// (j itself may be among them).
-void SeparationGrid::gather(int j, const Box& box, int last, double radius) {
-  const MassRecord& mj = masses_[j];
-  const double x = mj.x, y = mj.y;
-  const double limit = radius * radius * (1 + kSquareSlack);
-  Item* out = candidates_.data();
+// Copies the box's grid masses after `last`, in no order (j itself may be
+// among them).
+void SeparationGrid::collect(int j, const Box& box, int last) {
+  Item* out = boxItems_.data();
   int found = 0;
-  // Most items are kept or dropped at random, so the test is not a branch.
+  // Free slots hold no mass, so a slot is kept without a branch.
   const auto consider = [&](const Item& item) {
-    const double dx = item.x - x, dy = item.y - y;
     out[found] = item;
-    found += (item.mass > last) & (dx * dx + dy * dy <= limit);
+    found += item.mass > last;
   };
   const Layer& l = layers_[places_[j].layer];
   for (int row = box.y0; row <= box.y1; ++row) {
@@ -82,6 +78,22 @@ void SeparationGrid::gather(int j, const Box& box, int last, double radius) {
     if (rowOverflow_[l.firstRow + row] == 0) continue;
     for (int c = c0; c <= c1; ++c)
       for (int e = cells_[c].head; e >= 0; e = entries_[e].next) consider(entries_[e].item);
+  }
+  boxItemCount_ = found;
+}
+
+// The box's masses after `last` within `radius` of j become the candidates.
+void SeparationGrid::gather(int j, int last, double radius) {
+  const MassRecord& mj = masses_[j];
+  const double x = mj.x, y = mj.y;
+  const double limit = radius * radius * (1 + kSquareSlack);
+  Item* out = candidates_.data();
+  int found = 0;
+  // Most items are kept or dropped at random, so the test is not a branch.
+  for (const Item *item = boxItems_.data(), *end = item + boxItemCount_; item < end; ++item) {
+    const double dx = item->x - x, dy = item->y - y;
+    out[found] = *item;
+    found += (item->mass > last) & (dx * dx + dy * dy <= limit);
   }
   candidateCount_ = found;
   for (int i = 0; i < found; ++i) prefetch(&masses_[out[i].mass]);
@@ -130,14 +142,21 @@ void SeparationGrid::visitNeighbours(int j) {
   const int* big = big_.data();
   const int* bigEnd = big + big_.size();
   int last = -1;
+  Box collected{0, 0, -1, -1};
   for (;;) {
     if (!finite(mj)) break;  // pushed to infinity or NaN: no pair acts any more
     const Box box = radius > 0 ? queryBox(j, radius) : Box{0, 0, -1, -1};
-    if (crowded(j, box, last)) {
-      scanAll(j, last);
-      break;
+    // Only j and the masses it has tried have moved since the box's masses
+    // were copied, so a box within that one needs no second look at the cells.
+    if (!collected.holds(box)) {
+      if (crowded(j, box, last)) {
+        scanAll(j, last);
+        break;
+      }
+      collect(j, box, last);
+      collected = box;
     }
-    gather(j, box, last, radius);
+    gather(j, last, radius);
     const double x = mj.x, y = mj.y;
     bool strayed = false;
     // The grid candidates and the big masses, tried in index order.

@@ -45,6 +45,7 @@ class SeparationGrid {
   struct Box {
     int x0, y0, x1, y1;
     bool empty() const { return x0 > x1; }
+    bool holds(const Box& b) const { return !empty() && x0 <= b.x0 && y0 <= b.y0 && b.x1 <= x1 && b.y1 <= y1; }
   };
   // The mass of a free slot: below every index, so no search keeps it.
   static constexpr int kNoMass = -1;
@@ -82,7 +83,8 @@ class SeparationGrid {
   double gatherRadius(int j) const;
   Box queryBox(int j, double radius) const;
   bool crowded(int j, const Box& box, int last) const;
-  void gather(int j, const Box& box, int last, double radius);
+  void collect(int j, const Box& box, int last);
+  void gather(int j, int last, double radius);
   int nextCandidate(int j, int last);
   void visitNeighbours(int j);
   void scanAll(int j, int last);
@@ -112,8 +114,10 @@ class SeparationGrid {
   std::vector<Item> items_;
   std::vector<Entry> entries_;
   std::vector<int> rowOverflow_;  // entries still in the row's chains
-  std::vector<Item> candidates_;  // room for every mass; the first candidateCount_ are in use
-  int candidateCount_ = 0;
+  // Both with room for every mass and one more; the first ...Count_ are in use.
+  std::vector<Item> boxItems_;    // the masses in the cells of the outer mass's box
+  std::vector<Item> candidates_;  // those of them near enough to try
+  int boxItemCount_ = 0, candidateCount_ = 0;
 };
 
 // The pass PhysXUpdate runs: every pair for small tables, the grid otherwise.

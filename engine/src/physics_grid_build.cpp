@@ -211,7 +211,10 @@ void SeparationGrid::buildCells() {
   rowOverflow_.assign(static_cast<std::size_t>(rows), 0);
   entries_.clear();
   // One slot more than masses: gather writes each item before it decides to keep it.
-  if (candidates_.size() <= static_cast<std::size_t>(n)) candidates_.resize(static_cast<std::size_t>(n) + 1);
+  if (candidates_.size() <= static_cast<std::size_t>(n)) {
+    candidates_.resize(static_cast<std::size_t>(n) + 1);
+    boxItems_.resize(static_cast<std::size_t>(n) + 1);
+  }
 }
 
 int SeparationGrid::cellOf(int layer, const MassRecord& m) const {
