@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Times one physics step against the mass count for the grid pass and the
-all-pairs pass, in one run of bench/physics_bench, and draws both on a log-log
-SVG plot. Prints the figures as a Markdown table with their ratios.
+"""Times one physics step against the mass count for the grid pass, the
+all-pairs pass and the acting pairs alone, in one run of bench/physics_bench,
+and draws them on a log-log SVG plot. Prints the figures as a Markdown table
+with their ratios.
 
     scripts/plot-physics.py [--build build] [--out docs/physics-step.svg] [--json FILE]
 
@@ -16,14 +17,15 @@ import re
 import subprocess
 import sys
 
-SERIES = [("grid_spread", "grid pass", "#1f77b4"), ("allpairs_spread", "all-pairs pass", "#d62728")]
+SERIES = [("grid_spread", "grid pass", "#1f77b4"), ("allpairs_spread", "all-pairs pass", "#d62728"),
+          ("acting_spread", "acting pairs alone", "#2ca02c")]
 
 
 def run_benchmark(build, out_json):
     exe = os.path.join(build, "bench", "physics_bench")
     if not os.access(exe, os.X_OK):
         sys.exit(f"plot-physics: no {exe}; build the project first")
-    subprocess.run([exe, "--benchmark_filter=Step/", f"--benchmark_out={out_json}", "--benchmark_out_format=json"],
+    subprocess.run([exe, "--benchmark_filter=^(Step|ActingPairsOnly)/", f"--benchmark_out={out_json}", "--benchmark_out_format=json"],
                    check=True)
 
 
@@ -33,11 +35,12 @@ def load(path):
         data = json.load(f)
     times = {}
     for b in data["benchmarks"]:
-        m = re.fullmatch(r"Step/(\w+)/(\d+)", b["name"])
+        m = re.fullmatch(r"(Step|ActingPairsOnly)/(\w+)/(\d+)", b["name"])
         if not m or b.get("run_type", "iteration") != "iteration":
             continue
         scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
-        times[(m.group(1), int(m.group(2)))] = b["cpu_time"] * scale
+        case = m.group(2) if m.group(1) == "Step" else f"acting_{m.group(2)}"
+        times[(case, int(m.group(3)))] = b["cpu_time"] * scale
     return times
 
 
@@ -94,17 +97,20 @@ def table(times):
     def ratio(a, g):
         return f"{a / g:.1f}" if a and g else "-"
 
-    rows = ["| masses | grid | all pairs | ratio | all pairs, a direction for every pair | ratio |",
-            "|---:|---:|---:|---:|---:|---:|"]
+    rows = ["| masses | grid | all pairs | ratio | all pairs, a direction for every pair | ratio "
+            "| acting pairs alone | grid / alone |",
+            "|---:|---:|---:|---:|---:|---:|---:|---:|"]
     for scene in ("spread", "lattice", "pile"):
         counts = sorted(n for (case, n) in times if case == f"grid_{scene}")
         if counts:
-            rows.append(f"| *{scene}* | | | | | |")
+            rows.append(f"| *{scene}* | | | | | | | |")
         for n in counts:
             g = times.get((f"grid_{scene}", n))
             a = times.get((f"allpairs_{scene}", n))
             d = times.get((f"directions_{scene}", n))
-            rows.append(f"| {n:,} | {ms(g)} | {ms(a)} | {ratio(a, g)} | {ms(d)} | {ratio(d, g)} |")
+            p = times.get((f"acting_{scene}", n))
+            rows.append(f"| {n:,} | {ms(g)} | {ms(a)} | {ratio(a, g)} | {ms(d)} | {ratio(d, g)} | {ms(p)} "
+                        f"| {ratio(g, p)} |")
     return "\n".join(rows)
 
 
