@@ -21,7 +21,12 @@ bool Window::open() {
     return false;
   }
   // Fixed size (no SDL_WINDOW_RESIZABLE); 640 x 480 is the client area.
-  SDL_Window* window = SDL_CreateWindow("Tilebash", 100, 100, 640, 480, SDL_WINDOW_SHOWN);
+  // Made for OpenGL, which the device's accelerated renderer draws with: SDL
+  // would otherwise destroy the shown window and make a new one when the
+  // device is created, and whoever had found the first one would hold a
+  // window that is gone. Without OpenGL, a plain window for the software one.
+  SDL_Window* window = SDL_CreateWindow("Tilebash", 100, 100, 640, 480, SDL_WINDOW_SHOWN | SDL_WINDOW_OPENGL);
+  if (!window) window = SDL_CreateWindow("Tilebash", 100, 100, 640, 480, SDL_WINDOW_SHOWN);
   if (!window) {
     std::fprintf(stderr, "brickfall: cannot open the window: %s\n", SDL_GetError());
     SDL_Quit();

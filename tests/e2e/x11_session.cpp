@@ -90,6 +90,20 @@ bool XSession::windowExists(unsigned long window) {
   return XGetWindowAttributes(dpy(display_), window, &attributes) != 0;
 }
 
+void XSession::watchTopLevelMaps() {
+  Display* d = dpy(display_);
+  XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
+  XSync(d, False);
+}
+
+int XSession::topLevelMaps() {
+  Display* d = dpy(display_);
+  XSync(d, False);
+  XEvent e;
+  while (XCheckTypedWindowEvent(d, DefaultRootWindow(d), MapNotify, &e)) ++maps_;
+  return maps_;
+}
+
 void XSession::movePointer(int screenX, int screenY) {
   Display* d = dpy(display_);
   XWarpPointer(d, None, DefaultRootWindow(d), 0, 0, 0, 0, screenX, screenY);

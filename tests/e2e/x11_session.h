@@ -36,6 +36,9 @@ class XSession {
   // Waits up to `seconds` for a top-level window titled `title`.
   bool findWindow(const std::string& title, double seconds, WindowInfo& out);
   bool windowExists(unsigned long window);
+  // From now on, counts the windows mapped at the top level.
+  void watchTopLevelMaps();
+  int topLevelMaps();
   void movePointer(int screenX, int screenY);
   Pixels grab(unsigned long window);
   // Sends WM_DELETE_WINDOW, as a window manager's close button does.
@@ -43,6 +46,7 @@ class XSession {
 
  private:
   void* display_ = nullptr;
+  int maps_ = 0;
 };
 
 // A private Xvfb on a display number it picks itself; killed on destruction.
