@@ -69,8 +69,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "physics_sandbox: cannot start SDL: %s\n", SDL_GetError());
     return 1;
   }
+  // For OpenGL, so that the device does not make SDL replace the window; plain where there is none.
   SDL_Window* window = SDL_CreateWindow("Veltra physics sandbox", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                        sandbox::kWidth, sandbox::kHeight, SDL_WINDOW_SHOWN);
+                                        sandbox::kWidth, sandbox::kHeight, SDL_WINDOW_SHOWN | SDL_WINDOW_OPENGL);
+  if (!window)
+    window = SDL_CreateWindow("Veltra physics sandbox", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, sandbox::kWidth,
+                              sandbox::kHeight, SDL_WINDOW_SHOWN);
   vLDevice device;
   if (!window || !device.CreateDevice(window)) {
     std::fprintf(stderr, "physics_sandbox: cannot open a window with a device: %s\n", SDL_GetError());

@@ -125,6 +125,8 @@ class VELTRA_API vLDevice {
  public:
   /// Creates the one device on `window`, drawing into its client area; false
   /// (with one `veltra: ` line) when none could be made, and for a null window.
+  /// On SDL the device draws with OpenGL where it can: make the window with
+  /// SDL_WINDOW_OPENGL, or SDL replaces it with a new one to do so.
   bool CreateDevice(vLWindow window);
   void Lighting(uint32_t value);  ///< the lighting render state, passed on unchanged
   void ZAxis(bool enable);        ///< depth test on or off
