@@ -11,6 +11,13 @@ namespace brickfall {
 
 namespace {
 SDL_Window* sdlWindow(void* native) { return static_cast<SDL_Window*>(native); }
+
+// The device's accelerated renderer draws with OpenGL unless SDL is told to
+// render some other way.
+bool rendersWithOpenGl() {
+  const char* driver = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+  return !driver || SDL_strcasecmp(driver, "opengl") == 0;
+}
 }  // namespace
 
 bool Window::open() {
@@ -21,11 +28,13 @@ bool Window::open() {
     return false;
   }
   // Fixed size (no SDL_WINDOW_RESIZABLE); 640 x 480 is the client area.
-  // Made for OpenGL, which the device's accelerated renderer draws with: SDL
-  // would otherwise destroy the shown window and make a new one when the
-  // device is created, and whoever had found the first one would hold a
-  // window that is gone. Without OpenGL, a plain window for the software one.
-  SDL_Window* window = SDL_CreateWindow("Tilebash", 100, 100, 640, 480, SDL_WINDOW_SHOWN | SDL_WINDOW_OPENGL);
+  // Made for OpenGL when the device will draw with it: SDL would otherwise
+  // destroy the shown window and make a new one when the device is created,
+  // and whoever had found the first one would hold a window that is gone.
+  // Without OpenGL, a plain window for the software renderer.
+  SDL_Window* window = nullptr;
+  if (rendersWithOpenGl())
+    window = SDL_CreateWindow("Tilebash", 100, 100, 640, 480, SDL_WINDOW_SHOWN | SDL_WINDOW_OPENGL);
   if (!window) window = SDL_CreateWindow("Tilebash", 100, 100, 640, 480, SDL_WINDOW_SHOWN);
   if (!window) {
     std::fprintf(stderr, "brickfall: cannot open the window: %s\n", SDL_GetError());
