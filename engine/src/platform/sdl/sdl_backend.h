@@ -2,6 +2,7 @@
 #pragma once
 
 #include <SDL.h>
+#include <SDL_ttf.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +13,15 @@
 #include "platform/platform.h"
 
 namespace veltra {
+namespace platform {
+
+struct Font {
+  TTF_Font* font;
+  int cellHeight;  // ascent + descent, in pixels
+};
+
+}  // namespace platform
+
 namespace sdl {
 
 // The renderer, or null before a device exists or once its window is gone.

@@ -1,13 +1,9 @@
-// SDL2 backend: fonts found through fontconfig and drawn with SDL2_ttf, with a
-// bounded cache of rendered lines so that text drawn every frame is
-// rasterised once.
+// SDL2 backend: lines of text drawn with SDL2_ttf, with a bounded cache of
+// rendered lines so that text drawn every frame is rasterised once.
 #include <SDL.h>
 #include <SDL_ttf.h>
-#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <functional>
 #include <list>
 #include <string>
@@ -18,23 +14,10 @@
 #include "platform/sdl/sdl_backend.h"
 
 namespace veltra {
-namespace platform {
-
-struct Font {
-  TTF_Font* font;
-  int cellHeight;
-};
-
-}  // namespace platform
-
 namespace sdl {
 namespace {
 
 using platform::Font;
-
-// Past this, a few glyphs already take seconds and hundreds of megabytes to
-// rasterise, and no screen shows more than a letter or two of them.
-constexpr int kMaxFontHeight = 1024;
 
 // The software renderer blits a colour-modulated texture through SDL's slow
 // generic path, several times slower than rasterising the line afresh, so
@@ -143,26 +126,6 @@ TextCache& textCache() {
   return *cache;
 }
 
-// SDL_ttf sizes a font at ptsize * dpi / 72 pixels: at 9 dpi a ptsize counts
-// eighths of a pixel, fine enough to give every cell height.
-int cellAt(TTF_Font* font, int eighths) {
-  return TTF_SetFontSizeDPI(font, eighths, 9, 9) == 0 ? TTF_FontHeight(font) : -1;
-}
-
-// The largest size whose cell (ascent + descent) fits `height` pixels, or a
-// whole-pixel size with the same cell, which hints better.
-bool sizeToCell(TTF_Font* font, int height) {
-  int fits = 8, tooBig = 32 * height + 32;  // from one pixel up
-  if (cellAt(font, fits) < 0) return false;
-  while (tooBig - fits > 1) {
-    const int mid = fits + (tooBig - fits) / 2;
-    (cellAt(font, mid) <= height ? fits : tooBig) = mid;
-  }
-  const int whole = fits / 8 * 8;
-  if (whole > 0 && cellAt(font, whole) == cellAt(font, fits)) fits = whole;
-  return cellAt(font, fits) > 0;
-}
-
 // Lines up to this long are rendered whole; longer ones only in the part
 // that the target can show.
 constexpr std::size_t kWholeLineBytes = 256;
@@ -264,37 +227,6 @@ const Cut& cutOf(const Font& font, std::string_view line, long long left, int ou
 
 }  // namespace
 
-FontFile findFontFile(const char* face, int weight) {
-  FontFile result;
-  if (!face || !FcInit()) return result;
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face));
-  FcPatternAddInteger(pattern, FC_WEIGHT, weight >= 600 ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  // The best match first; bitmap faces cannot be sized, so skip to a scalable one.
-  FcResult status = FcResultNoMatch;
-  FcFontSet* fonts = FcFontSort(nullptr, pattern, FcFalse, nullptr, &status);
-  for (int i = 0; fonts && i < fonts->nfont && result.path.empty(); ++i) {
-    FcPattern* font = fonts->fonts[i];
-    FcBool scalable = FcFalse;
-    FcChar8* file = nullptr;
-    if (FcPatternGetBool(font, FC_SCALABLE, 0, &scalable) != FcResultMatch || !scalable) continue;
-    if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch) continue;
-    result.path = reinterpret_cast<const char*>(file);
-    FcPatternGetInteger(font, FC_INDEX, 0, &result.index);
-    int found = FC_WEIGHT_REGULAR;
-    FcPatternGetInteger(font, FC_WEIGHT, 0, &found);
-    result.bold = found >= FC_WEIGHT_BOLD;
-  }
-  if (fonts) FcFontSetDestroy(fonts);
-  FcPatternDestroy(pattern);
-  return result;
-}
-
-int cellHeight(const platform::Font* font) { return font ? font->cellHeight : 0; }
-
 TextCacheStats textCacheStats() { return textCache().stats(); }
 
 void clearTextCache() {
@@ -332,50 +264,9 @@ void drawLine(const platform::Font& font, std::string_view line, long long left,
   SDL_RenderCopy(liveRenderer(), entry.texture, nullptr, &dst);
 }
 
-void releaseFont(platform::Font* font) {
-  if (!font || !font->font) return;
-  clearTextCache();  // its lines are keyed by the font's address
-  TTF_CloseFont(font->font);
-  font->font = nullptr;
-}
-
 }  // namespace sdl
 
 namespace platform {
-
-Font* createFont(int height, int weight, const char* face) {
-  if (!face) {
-    std::fprintf(stderr, "veltra: cannot create font: no face name given\n");
-    return nullptr;
-  }
-  if (!sdl::liveRenderer()) {
-    std::fprintf(stderr, "veltra: cannot create font \"%s\": no device yet\n", face);
-    return nullptr;
-  }
-  if (height < 1 || height > sdl::kMaxFontHeight) {
-    std::fprintf(stderr, "veltra: cannot create font \"%s\" at height %d: heights run 1 to %d\n", face, height,
-                 sdl::kMaxFontHeight);
-    return nullptr;
-  }
-  if (!TTF_WasInit() && TTF_Init() != 0) {
-    std::fprintf(stderr, "veltra: cannot create font \"%s\": %s\n", face, TTF_GetError());
-    return nullptr;
-  }
-  const sdl::FontFile file = sdl::findFontFile(face, weight);
-  if (file.path.empty()) {
-    std::fprintf(stderr, "veltra: cannot create font \"%s\": no font found\n", face);
-    return nullptr;
-  }
-  TTF_Font* font = TTF_OpenFontIndex(file.path.c_str(), height, file.index);
-  if (!font || !sdl::sizeToCell(font, height)) {
-    std::fprintf(stderr, "veltra: cannot create font \"%s\" from \"%s\": %s\n", face, file.path.c_str(),
-                 TTF_GetError());
-    if (font) TTF_CloseFont(font);
-    return nullptr;
-  }
-  if (weight >= 600 && !file.bold) TTF_SetFontStyle(font, TTF_STYLE_BOLD);
-  return sdl::keep(Font{font, TTF_FontHeight(font)});
-}
 
 void drawText(Font* font, const char* text, int count, int left, int top, int, int, std::uint32_t argb) {
   if (!font || !font->font || !text || count <= 0) return;
