@@ -268,22 +268,26 @@ void sinCosRounded(float r, float& s, float& c) {
   c = sp(std::cos(static_cast<double>(r)));
 }
 
-float sinRounded(float r) {
+namespace {
+// One of sine and cosine, `part` of the estimate: settled only for that one,
+// so a cosine that settles needs no library call for a sine that does not.
+template <typename Library>
+float oneRounded(float r, double detail::SinCosValues::*part, Library library) {
   detail::SinCosValues v;
   if (detail::sinCosValues(r, v)) {
-    const detail::Settled fs = detail::settleSinCos(v.s, v.steps);
-    if (fs.known) return fs.value;
+    const detail::Settled f = detail::settleSinCos(v.*part, v.steps);
+    if (f.known) return f.value;
   }
-  return sp(std::sin(static_cast<double>(r)));
+  return sp(library(static_cast<double>(r)));
+}
+}  // namespace
+
+float sinRounded(float r) {
+  return oneRounded(r, &detail::SinCosValues::s, [](double x) { return std::sin(x); });
 }
 
 float cosRounded(float r) {
-  detail::SinCosValues v;
-  if (detail::sinCosValues(r, v)) {
-    const detail::Settled fc = detail::settleSinCos(v.c, v.steps);
-    if (fc.known) return fc.value;
-  }
-  return sp(std::cos(static_cast<double>(r)));
+  return oneRounded(r, &detail::SinCosValues::c, [](double x) { return std::cos(x); });
 }
 
 }  // namespace veltra
