@@ -32,10 +32,11 @@ bool Window::open() {
   // destroy the shown window and make a new one when the device is created,
   // and whoever had found the first one would hold a window that is gone.
   // Without OpenGL, a plain window for the software renderer.
-  SDL_Window* window = nullptr;
-  if (rendersWithOpenGl())
-    window = SDL_CreateWindow("Tilebash", 100, 100, 640, 480, SDL_WINDOW_SHOWN | SDL_WINDOW_OPENGL);
-  if (!window) window = SDL_CreateWindow("Tilebash", 100, 100, 640, 480, SDL_WINDOW_SHOWN);
+  const auto make = [](Uint32 flags) {
+    return SDL_CreateWindow("Tilebash", 100, 100, 640, 480, SDL_WINDOW_SHOWN | flags);
+  };
+  SDL_Window* window = rendersWithOpenGl() ? make(SDL_WINDOW_OPENGL) : nullptr;
+  if (!window) window = make(0);
   if (!window) {
     std::fprintf(stderr, "brickfall: cannot open the window: %s\n", SDL_GetError());
     SDL_Quit();

@@ -70,11 +70,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   // For OpenGL, so that the device does not make SDL replace the window; plain where there is none.
-  SDL_Window* window = SDL_CreateWindow("Veltra physics sandbox", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                        sandbox::kWidth, sandbox::kHeight, SDL_WINDOW_SHOWN | SDL_WINDOW_OPENGL);
-  if (!window)
-    window = SDL_CreateWindow("Veltra physics sandbox", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, sandbox::kWidth,
-                              sandbox::kHeight, SDL_WINDOW_SHOWN);
+  const auto make = [](Uint32 flags) {
+    return SDL_CreateWindow("Veltra physics sandbox", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, sandbox::kWidth,
+                            sandbox::kHeight, SDL_WINDOW_SHOWN | flags);
+  };
+  SDL_Window* window = make(SDL_WINDOW_OPENGL);
+  if (!window) window = make(0);
   vLDevice device;
   if (!window || !device.CreateDevice(window)) {
     std::fprintf(stderr, "physics_sandbox: cannot open a window with a device: %s\n", SDL_GetError());
