@@ -25,8 +25,8 @@ def run_benchmark(build, out_json):
     exe = os.path.join(build, "bench", "physics_bench")
     if not os.access(exe, os.X_OK):
         sys.exit(f"plot-physics: no {exe}; build the project first")
-    subprocess.run([exe, "--benchmark_filter=^(Step|ActingPairsOnly)/", f"--benchmark_out={out_json}", "--benchmark_out_format=json"],
-                   check=True)
+    subprocess.run([exe, "--benchmark_filter=^(Step|ActingPairsOnly)/", f"--benchmark_out={out_json}",
+                    "--benchmark_out_format=json"], check=True)
 
 
 def load(path):

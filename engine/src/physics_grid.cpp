@@ -45,8 +45,8 @@ SeparationGrid::Box SeparationGrid::queryBox(int j, double radius) const {
              cellCoord(x + r, l.originX, l.inverse, l.width), cellCoord(y + r, l.originY, l.inverse, l.height)};
 }
 
-// Sorting a crowded neighbourhood costs more than trying the remaining
-// indices. The slots of the box's rows bound its crowd.
+// Gathering a crowded neighbourhood and picking from it costs more than
+// trying the remaining indices. The slots of the box's rows bound its crowd.
 bool SeparationGrid::crowded(int j, const Box& box, int last) const {
   if (box.empty()) return false;
   const Layer& l = layers_[places_[j].layer];
