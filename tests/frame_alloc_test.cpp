@@ -2,13 +2,15 @@
 // not in the rules step, not in a whole Brickfall frame. Counted are the C++
 // allocations (global operator new, replaced here) and SDL's own (through its
 // memory functions).
+#include <SDL.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <new>
 
+#include "brickfall_names.h"
 #include "game.h"
-#include "headless_sdl.h"
+#include "headless.h"
 #include "rules.h"
 
 namespace {
@@ -127,13 +129,13 @@ TEST_F(FrameAllocations, NoneInABrickfallFrameWhileThePointsStand) {
   countSdlAllocations();
   // The game opens its pictures by relative name.
   ASSERT_EQ(chdir(::testing::TempDir().c_str()), 0);
-  for (const char* name : {"block", "paletka", "kulka"}) {
+  for (const char* name : {brickfall::kBlockPicture, brickfall::kPaddlePicture, brickfall::kBallPicture}) {
     const std::string made = writePng(name, 40, 20, opaque);
-    ASSERT_EQ(std::rename(made.c_str(), (std::string(name) + ".png").c_str()), 0);
+    ASSERT_EQ(std::rename(made.c_str(), name), 0);
   }
   brickfall::DeviceEngine engine;
   brickfall::Game game(engine);
-  ASSERT_TRUE(game.start(headlessWindow()));
+  ASSERT_TRUE(game.start(headless::sharedWindow()));
   // A new score is a new line of text to rasterise, so frames with hits are left out.
   long count = 0;
   int frames = 0;

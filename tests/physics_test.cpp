@@ -175,5 +175,5 @@ using PhysicsDeathTest = FreshEngine;
 TEST_F(PhysicsDeathTest, LinkToAnUnknownMassEndsTheProcess) {
   vLPhysX a = newMass();
   vLPhysX ghost;
-  EXPECT_DEATH(a.LinkForced(ghost, 1), "veltra: bad mass handle -1 \\(the table holds 1\\)");
+  EXPECT_DEATH(a.LinkForced(ghost, 1), "veltra: the vLPhysX has no mass \\(handle -1\\): call NewPhysX\\(\\) first");
 }

@@ -40,3 +40,15 @@ if(UNIX AND NOT APPLE AND VELTRA_DPKG_DEB)
   # It starts the game on a private X server, so it counts as end to end.
   set_tests_properties(package PROPERTIES TIMEOUT 180 LABELS e2e)
 endif()
+
+# The library links with no undefined symbols, so a backend that lacks one
+# function of the platform contract fails at the library's own link: leave
+# out the file that defines the fixed-function states and see it fail.
+if(UNIX AND NOT APPLE AND NOT VELTRA_BACKEND STREQUAL "d3d9")
+  add_test(NAME ContractLink.AMissingBackendFunctionFailsTheLibraryLink
+           COMMAND ${CMAKE_CXX_COMPILER} -shared -o ${CMAKE_CURRENT_BINARY_DIR}/missing_function.so
+                   "$<FILTER:$<TARGET_OBJECTS:veltra_core>,EXCLUDE,fixed_function_none>" -Wl,--no-undefined
+           COMMAND_EXPAND_LISTS)
+  set_tests_properties(ContractLink.AMissingBackendFunctionFailsTheLibraryLink PROPERTIES
+                       PASS_REGULAR_EXPRESSION "undefined reference to `veltra::platform::setLighting")
+endif()

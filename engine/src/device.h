@@ -1,5 +1,4 @@
-// The backend-free parts of drawing that both backends share: colour packing
-// and the text rectangle.
+// The backend-free parts of drawing: colour packing and the text position.
 #pragma once
 
 #include <cstdint>
@@ -15,13 +14,5 @@ constexpr std::uint32_t packColour(int red, int green, int blue) {
 // Toward zero, saturated at the int range; NaN gives INT_MIN. A plain cast of
 // an out-of-range float is undefined behaviour.
 int truncToInt(float value);
-
-struct TextRect {
-  int left, top, right, bottom;
-};
-
-// Text starts at the truncated position; the right and bottom edges stay at
-// 500 whatever the position, and nothing is clipped against them.
-TextRect textRect(float x, float y);
 
 }  // namespace veltra

@@ -7,6 +7,7 @@ set -euo pipefail
 cpack_bin=$1 build=$2 version=$3 soversion=$4 with_brickfall=$5
 shift 5
 here="$(cd "$(dirname "$0")" && pwd)"
+. "$here/../../demo/brickfall.names"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 fail() { echo "package test: $*" >&2; exit 1; }
@@ -40,7 +41,9 @@ expect_file /usr/include/veltra/veltra\\.h
 if [ "$with_brickfall" = 1 ]; then
   expect_file /usr/bin/brickfall
   expect_file "$lib/brickfall/Brickfall"
-  for picture in block paletka kulka; do expect_file "/usr/share/brickfall/$picture\\.png"; done
+  for picture in "$BRICKFALL_BLOCK_PICTURE" "$BRICKFALL_PADDLE_PICTURE" "$BRICKFALL_BALL_PICTURE"; do
+    expect_file "/usr/share/brickfall/${picture//./\\.}"
+  done
   expect_file /usr/share/applications/brickfall\\.desktop
   expect_file /usr/share/pixmaps/brickfall\\.png
 fi

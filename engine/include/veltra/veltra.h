@@ -18,6 +18,8 @@
 
 #include <stdint.h>
 
+#include "veltra/backend.h"
+
 #if defined(_WIN32)
 #if defined(VELTRA_BUILD)
 #define VELTRA_API __declspec(dllexport)
@@ -30,12 +32,15 @@
 #define VELTRA_API __attribute__((visibility("default")))
 #endif
 
-/// The native window a device draws into: an `HWND` on Windows, an
-/// `SDL_Window*` elsewhere. The engine never creates or destroys it.
-#if defined(_WIN32)
+/// The native window a device draws into: an `HWND` with the Direct3D 9
+/// backend, an `SDL_Window*` with the SDL backend; a build without graphics
+/// has none. The engine never creates or destroys it.
+#if defined(VELTRA_BACKEND_D3D9)
 typedef struct HWND__* vLWindow;
-#else
+#elif defined(VELTRA_BACKEND_SDL)
 typedef struct SDL_Window* vLWindow;
+#else
+typedef struct vLNoWindow* vLWindow;
 #endif
 
 /// A point or vector in window pixels; most operations read only x and y.

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "log.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 
@@ -268,8 +269,8 @@ void drawLine(const platform::Font& font, std::string_view line, long long left,
 
 namespace platform {
 
-void drawText(Font* font, const char* text, int count, int left, int top, int, int, std::uint32_t argb) {
-  if (!font || !font->font || !text || count <= 0) return;
+void drawText(Font* font, const char* text, int count, int left, int top, std::uint32_t argb) {
+  if (!font->font || count <= 0) return;
   SDL_Renderer* r = sdl::liveRenderer();
   if (!r) return;
   int outW = 0, outH = 0;
