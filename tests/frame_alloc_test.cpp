@@ -1,5 +1,6 @@
 // Once warmed up, a frame allocates nothing: not in the engine's draw path,
-// not in the rules step, not in a whole Brickfall frame. Counted are the C++
+// not in polling the window, not in the rules step, not in a whole Brickfall
+// frame. Counted are the C++
 // allocations (global operator new, replaced here) and SDL's own (through its
 // memory functions).
 #include <SDL.h>
@@ -152,4 +153,39 @@ TEST_F(FrameAllocations, NoneInABrickfallFrameWhileThePointsStand) {
   }
   EXPECT_GT(frames, 250);
   EXPECT_EQ(count, 0);
+}
+
+TEST(FrameAllocationsOfTheWindow, NoneInPollingWithKeysAndButtonsComingIn) {
+  countSdlAllocations();
+  headless::useHeadlessDisplay();
+  const vLWindow window = vLOpenWindow("polled", 320, 200);
+  ASSERT_NE(window, nullptr);
+  const Uint32 id = SDL_GetWindowID(window);
+  // Events are queued outside the count: only what polling does is counted.
+  const auto queue = [id](int frame) {
+    SDL_Event key{};
+    key.type = frame % 2 ? SDL_KEYUP : SDL_KEYDOWN;
+    key.key.windowID = id;
+    key.key.keysym.sym = frame % 4 < 2 ? SDLK_LEFT : SDLK_a;
+    SDL_PushEvent(&key);
+    SDL_Event click{};
+    click.type = frame % 2 ? SDL_MOUSEBUTTONUP : SDL_MOUSEBUTTONDOWN;
+    click.button.windowID = id;
+    click.button.button = SDL_BUTTON_LEFT;
+    SDL_PushEvent(&click);
+  };
+  long count = 0;
+  int presses = 0;
+  for (int frame = 0; frame < 110; ++frame) {
+    queue(frame);
+    gAllocations = 0;
+    gCounting = frame >= 10;
+    ASSERT_TRUE(vLPollEvents());
+    gCounting = false;
+    count += gAllocations;
+    presses += vLKeyPressed(vLKeyArrowLeft) + vLKeyPressed('A') + vLMousePressed(vLMouseLeft);
+  }
+  vLCloseWindow();
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(presses, 110) << "every press came through";
 }

@@ -20,6 +20,10 @@ namespace headless {
 // A hidden window whose client area is width x height, or null; and its end.
 vLWindow openWindow(int width, int height);
 void closeWindow(vLWindow window);
+// Points the engine's own windows (vLOpenWindow) at the headless display.
+void useHeadlessDisplay();
+// Asks `window` to close as its close button does.
+void askToClose(vLWindow window);
 // Reads a PNG file with the platform's own decoder, to check what the engine wrote.
 bool readPng(const std::string& path, veltra::platform::Image& out);
 

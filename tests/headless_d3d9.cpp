@@ -29,6 +29,10 @@ vLWindow openWindow(int width, int height) {
 
 void closeWindow(vLWindow window) { DestroyWindow(window); }
 
+void useHeadlessDisplay() {}  // the Wine session's display
+
+void askToClose(vLWindow window) { PostMessageA(window, WM_CLOSE, 0, 0); }
+
 bool readPng(const std::string& path, veltra::platform::Image& out) {
   D3DXIMAGE_INFO info;
   if (FAILED(D3DXGetImageInfoFromFileA(path.c_str(), &info)) || info.ImageFileFormat != D3DXIFF_PNG) return false;

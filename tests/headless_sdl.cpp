@@ -11,9 +11,21 @@ namespace headless {
 const double kNeighbourShare = 0;
 const int kCapitalHeight16 = 10;
 
-vLWindow openWindow(int width, int height) {
+void useHeadlessDisplay() {
   SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
   SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, "software", SDL_HINT_OVERRIDE);
+}
+
+void askToClose(vLWindow window) {
+  SDL_Event e{};
+  e.type = SDL_WINDOWEVENT;
+  e.window.event = SDL_WINDOWEVENT_CLOSE;
+  e.window.windowID = SDL_GetWindowID(window);
+  SDL_PushEvent(&e);
+}
+
+vLWindow openWindow(int width, int height) {
+  useHeadlessDisplay();
   if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_Init(SDL_INIT_VIDEO) != 0) return nullptr;
   return SDL_CreateWindow("pixels", 0, 0, width, height, SDL_WINDOW_HIDDEN);
 }

@@ -25,6 +25,10 @@ constexpr const char* kNoWindow = "no window given";
 constexpr const char* kNoFileName = "no file name given";
 constexpr const char* kNoFaceName = "no face name given";
 constexpr const char* kStaleTexture = "a texture made on an earlier device is not drawn: load it again";
+constexpr const char* kNoTitle = "no title given";
+constexpr const char* kWindowOpen = "a window is already open: call vLCloseWindow() first";
+constexpr const char* kNoWindowOpen = "vLPollEvents: no window is open: call vLOpenWindow() first";
+constexpr const char* kDisplayGone = "the display has gone away: the window is closed";
 }  // namespace message
 
 }  // namespace veltra

@@ -34,7 +34,8 @@
 
 /// The native window a device draws into: an `HWND` with the Direct3D 9
 /// backend, an `SDL_Window*` with the SDL backend; a build without graphics
-/// has none. The engine never creates or destroys it.
+/// has none. Make it with vLOpenWindow(), or make it yourself: the device
+/// never creates or destroys it.
 #if defined(VELTRA_BACKEND_D3D9)
 typedef struct HWND__* vLWindow;
 #elif defined(VELTRA_BACKEND_SDL)
@@ -180,3 +181,101 @@ VELTRA_API float vLLengthdirX(float length, float direction);
 VELTRA_API float vLLengthdirY(float length, float direction);
 /// Both parts at once, bit for bit vLLengthdirX() and vLLengthdirY(); z is 0.
 VELTRA_API vLVector2 vLLengthdir(float length, float direction);
+
+/// @name Window, input and frame clock
+/// One window per program, with no platform code in the game: open it, make
+/// the device on it, and poll it once per frame.
+/// @code
+/// vLWindow window = vLOpenWindow("My game", 640, 480);
+/// vLDevice device;
+/// if (!window || !device.CreateDevice(window)) return 1;
+/// while (vLPollEvents()) {
+///   if (vLKeyPressed(vLKeyEscape)) break;
+///   float step = 200 * vLFrameTime();  // pixels this frame at 200 a second
+///   // ... Clear(), BeginRender(), draw, EndRender(), DrawAll()
+/// }
+/// vLCloseWindow();
+/// @endcode
+/// Input is the state as of the last vLPollEvents(). Before a window is open
+/// and after it is closed nothing is down and the mouse is at (0, 0).
+/// @{
+
+/// Keys for vLKeyDown() and vLKeyPressed() that have no character of their
+/// own. Letters are 'A' to 'Z' ('a' to 'z' name the same keys, whatever the
+/// Shift or Caps Lock state), digits '0' to '9' (the main row, not the keypad)
+/// and the space bar ' '. A letter is the key that carries it on the user's
+/// keyboard layout. Any other value is never down.
+enum vLKey {
+  vLKeyBackspace = 8,     ///< Backspace
+  vLKeyTab = 9,           ///< Tab
+  vLKeyEnter = 13,        ///< Enter (Return), on the main block or the keypad
+  vLKeyEscape = 27,       ///< Escape
+  vLKeyDelete = 127,      ///< Delete
+  vLKeyArrowLeft = 256,   ///< left arrow
+  vLKeyArrowRight = 257,  ///< right arrow
+  vLKeyArrowUp = 258,     ///< up arrow
+  vLKeyArrowDown = 259,   ///< down arrow
+  vLKeyShift = 260,       ///< either Shift key
+  vLKeyControl = 261,     ///< either Control key
+  vLKeyAlt = 262,         ///< either Alt key (Alt Gr included where the layout has one)
+  vLKeyInsert = 263,      ///< Insert
+  vLKeyHome = 264,        ///< Home
+  vLKeyEnd = 265,         ///< End
+  vLKeyPageUp = 266,      ///< Page Up
+  vLKeyPageDown = 267,    ///< Page Down
+  vLKeyF1 = 268,          ///< F1
+  vLKeyF2 = 269,          ///< F2
+  vLKeyF3 = 270,          ///< F3
+  vLKeyF4 = 271,          ///< F4
+  vLKeyF5 = 272,          ///< F5
+  vLKeyF6 = 273,          ///< F6
+  vLKeyF7 = 274,          ///< F7
+  vLKeyF8 = 275,          ///< F8
+  vLKeyF9 = 276,          ///< F9
+  vLKeyF10 = 277,         ///< F10
+  vLKeyF11 = 278,         ///< F11
+  vLKeyF12 = 279,         ///< F12
+};
+
+/// Mouse buttons for vLMouseDown() and vLMousePressed().
+enum vLMouseButton {
+  vLMouseLeft = 0,    ///< the left (primary) button
+  vLMouseRight = 1,   ///< the right (secondary) button
+  vLMouseMiddle = 2,  ///< the middle button (the wheel, pressed)
+};
+
+/// Opens and shows the program's window, not resizable, with a client area of
+/// `width` x `height` pixels and `title` (UTF-8) as its caption, centred on
+/// the screen, and starts the frame clock. Returns its native handle, ready
+/// for vLDevice::CreateDevice(); null, with one `veltra: ` line, when it
+/// cannot: no display, a null title, a side below 1 or above 16384 (or what
+/// the platform allows), or a window already open.
+VELTRA_API vLWindow vLOpenWindow(const char* title, int width, int height);
+/// Takes every event waiting for the window, without waiting, and updates
+/// the input state and the frame clock; call it once per frame. False once
+/// the window has been closed (by its close button, the window manager or
+/// vLCloseWindow()) or its display has gone away (then with one `veltra: `
+/// line), and while no window is open: the game then leaves its loop.
+VELTRA_API bool vLPollEvents();
+/// Destroys the window; the device made on it draws nothing until the next
+/// CreateDevice(). Does nothing when no window is open.
+VELTRA_API void vLCloseWindow();
+/// The pointer in client pixels, following it outside the window too (then
+/// negative or beyond the size); z is 0.
+VELTRA_API vLVector2 vLMousePosition();
+/// Whether `button` (a #vLMouseButton: 0 left, 1 right, 2 middle) is held.
+VELTRA_API bool vLMouseDown(int button);
+/// Whether `button` went down since the vLPollEvents() before the last one,
+/// even if it is up again.
+VELTRA_API bool vLMousePressed(int button);
+/// Whether `key` (a character or a #vLKey) is held.
+VELTRA_API bool vLKeyDown(int key);
+/// Whether `key` went down since the vLPollEvents() before the last one, even
+/// if it is up again; a key held down does not repeat.
+VELTRA_API bool vLKeyPressed(int key);
+/// Seconds between the last two vLPollEvents(); 0 after the first one.
+VELTRA_API float vLFrameTime();
+/// Seconds since vLOpenWindow(), from a clock that never goes back; 0 before
+/// the first window.
+VELTRA_API double vLTime();
+/// @}

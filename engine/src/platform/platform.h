@@ -69,6 +69,25 @@ void drawSprite(Sprite* sprite, const SpriteDraw& draw);
 // bytes of `text`, which need not end in a zero.
 void drawText(Font* font, const char* text, int count, int left, int top, std::uint32_t argb);
 
+// Window. The front end (window.cpp) checks the arguments, keeps to one
+// window at a time, and owns the frame clock and the input state (input.h);
+// a backend opens its native window and reports what its events say through
+// input.h. Nothing here knows a native type beyond vLWindow.
+constexpr int kMaxWindowSide = 16384;  // SDL's limit, and far beyond any screen
+
+enum class WindowStatus {
+  kOpen,
+  kCloseAsked,   // the close button, the window manager, or the program asked to quit
+  kDisplayGone,  // the connection to the display is lost: nothing more can be drawn or read
+};
+// A fixed-size window with a client area of width x height (both within
+// 1..kMaxWindowSide), shown, centred, with `title` as its UTF-8 caption.
+vLWindow openWindow(const char* title, int width, int height, Why& why);
+// Takes every waiting event without waiting, reports keys, buttons and the
+// pointer (client pixels, also outside the window), and says what became of the window.
+WindowStatus pollWindow(vLWindow window);
+void closeWindow(vLWindow window);
+
 // Fixed-function state: lighting, the depth test, scene brackets and texture
 // stages. Only a backend with such a pipeline has a use for them; the others
 // build fixed_function_none.cpp, which says so once.

@@ -1,6 +1,6 @@
-// The platform contract with no graphics behind it. No device can be made, so
-// the front end never calls the rest: every creation hands out its handle
-// with an empty slot and one line, and every draw does nothing.
+// The platform contract with no graphics behind it. No device or window can
+// be made, so the front end never calls the rest: every creation hands out
+// its handle with an empty slot and one line, and every draw does nothing.
 #include "platform/platform.h"
 
 namespace veltra {
@@ -43,6 +43,14 @@ Font* createFont(int, int, const char*, Why& why) {
   why = kNoGraphics;
   return nullptr;
 }
+
+vLWindow openWindow(const char*, int, int, Why& why) {
+  why = kNoGraphics;
+  return nullptr;
+}
+
+WindowStatus pollWindow(vLWindow) { return WindowStatus::kCloseAsked; }
+void closeWindow(vLWindow) {}
 
 Size textureSize(const Texture*) { return {}; }
 void drawSprite(Sprite*, const SpriteDraw&) {}

@@ -28,6 +28,9 @@ namespace sdl {
 // Every drawing call goes through this, so nothing touches a dead renderer.
 SDL_Renderer* liveRenderer();
 bool softwareRenderer();  // the live renderer draws in software
+// The display the window lived on went away (its X server ended): nothing
+// more can be drawn or read, and nothing may talk to it.
+bool displayGone();
 // Names the live renderer (0 when there is none); textures remember the one
 // they were made on and are skipped by any other.
 std::uint32_t rendererId();

@@ -80,6 +80,13 @@ void pacePresent() {
 SDL_Renderer* liveRenderer() {
   Device& d = gDevice;
   if (!d.renderer) return nullptr;
+  // A lost display takes the renderer and its textures with it: forgotten, not freed.
+  if (displayGone()) {
+    d.renderer = nullptr;
+    d.rendererId = 0;
+    clearTextCache();
+    return nullptr;
+  }
   // SDL2 leaves the renderer dangling when its window is destroyed: look the
   // window up by id so a dead or replaced window is never drawn to.
   if (SDL_GetWindowFromID(d.windowId) != d.window || SDL_GetRenderer(d.window) != d.renderer) {
