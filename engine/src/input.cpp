@@ -21,6 +21,20 @@ int slotOf(int key) {
   return key;
 }
 
+// The public key a reported code stands for: a right-hand modifier is its key.
+int publicOf(int key) {
+  switch (key) {
+    case kRightShift:
+      return vLKeyShift;
+    case kRightControl:
+      return vLKeyControl;
+    case kRightAlt:
+      return vLKeyAlt;
+    default:
+      return key;
+  }
+}
+
 // The right-hand side of a modifier, or -1.
 int otherSideOf(int key) {
   switch (key) {
@@ -35,12 +49,9 @@ int otherSideOf(int key) {
   }
 }
 
-template <std::size_t N>
-bool either(const std::bitset<N>& bits, int key) {
-  const int slot = slotOf(key);
-  if (slot < 0) return false;
+bool held(int slot) {
   const int other = otherSideOf(slot);
-  return bits[slot] || (other >= 0 && bits[other]);
+  return gState.keysDown[slot] || (other >= 0 && gState.keysDown[other]);
 }
 
 bool validButton(int button) { return button >= 0 && button < kButtonCount; }
@@ -49,8 +60,9 @@ bool validButton(int button) { return button >= 0 && button < kButtonCount; }
 
 void keyChanged(int key, bool down) {
   if (key < 0 || key >= kKeyCount || (key >= 'a' && key <= 'z')) return;
-  // A key held down repeats its down events: only the first is a press.
-  if (down && !gState.keysDown[key]) gState.keysPressed[key] = true;
+  // A key held down repeats its down events, and a modifier may be held on
+  // both sides: only going down from up is a press.
+  if (down && !held(publicOf(key))) gState.keysPressed[publicOf(key)] = true;
   gState.keysDown[key] = down;
 }
 
@@ -83,5 +95,12 @@ using veltra::input::gState;
 vLVector2 vLMousePosition() { return vLVector2{gState.x, gState.y, 0}; }
 bool vLMouseDown(int button) { return veltra::input::validButton(button) && gState.buttonsDown[button]; }
 bool vLMousePressed(int button) { return veltra::input::validButton(button) && gState.buttonsPressed[button]; }
-bool vLKeyDown(int key) { return veltra::input::either(gState.keysDown, key); }
-bool vLKeyPressed(int key) { return veltra::input::either(gState.keysPressed, key); }
+bool vLKeyDown(int key) {
+  const int slot = veltra::input::slotOf(key);
+  return slot >= 0 && veltra::input::held(slot);
+}
+
+bool vLKeyPressed(int key) {
+  const int slot = veltra::input::slotOf(key);
+  return slot >= 0 && gState.keysPressed[slot];
+}
