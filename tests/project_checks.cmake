@@ -8,6 +8,10 @@ endif()
 add_test(NAME format COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-format.sh)
 set_tests_properties(format PROPERTIES SKIP_RETURN_CODE 77)
 
+# The second game is written against veltra.h alone: no platform header.
+add_test(NAME Flock.IncludesNoPlatformHeader
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/example_includes.sh ${PROJECT_SOURCE_DIR}/examples/flock)
+
 # A broken CMakePresets.json only shows when someone picks a preset.
 add_test(NAME presets COMMAND ${CMAKE_COMMAND} --list-presets=all WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
 set_tests_properties(presets PROPERTIES
@@ -23,6 +27,13 @@ if(UNIX AND NOT APPLE)
   add_test(NAME consumer
     COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/consumer/run.sh ${CMAKE_COMMAND} ${CMAKE_CXX_COMPILER} ${CMAKE_GENERATOR}
             ${PROJECT_VERSION} ${VELTRA_SOVERSION} --install ${PROJECT_BINARY_DIR})
+endif()
+
+# The second game copied out of the tree, as a starting point, against the install.
+if(UNIX AND NOT APPLE AND TARGET flock)
+  add_test(NAME Flock.BuildsCopiedOutAgainstTheInstall
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/example_copy.sh ${CMAKE_COMMAND} ${CMAKE_CXX_COMPILER} ${CMAKE_GENERATOR}
+                   ${PROJECT_BINARY_DIR} ${PROJECT_SOURCE_DIR}/examples/flock)
 endif()
 
 # The Debian package: control fields, contents, and the unpacked files in use.

@@ -1,0 +1,304 @@
+// Flock: herd the sheep into the pen before the time runs out.
+//
+// The arrow keys (or W, A, S, D) run the dog, which shoves any sheep it meets;
+// sheep shy away from it. A left click barks where the pointer is (Space barks
+// where the dog is) and the sheep near it scatter. Enter plays again once the
+// round is over; Escape or closing the window quits.
+//
+// The whole game is written against veltra.h alone, with no platform code:
+// the same source builds on Linux and on Windows. It opens its pictures from
+// its own folder, where the build draws them (make_pictures.cpp).
+// Exit status: 0 once the window closes (also when its display goes away,
+// which the engine reports in one line), 1 when no window or device can be made.
+#include <veltra/veltra.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "flock_names.h"
+#include "layout.h"
+
+namespace flock {
+namespace {
+
+constexpr int kSheep = 9;
+constexpr double kRoundSeconds = 60, kStepSeconds = 1.0 / 60;
+constexpr int kMostStepsPerFrame = 5;  // after a stall the game slows rather than jumps
+constexpr float kGlide = 0.8f;         // the share of its speed a mass keeps each step
+constexpr float kDogStep = 1.1f;       // pixels a step that the keys move the dog
+constexpr float kShyDistance = 130, kShyStep = 2.0f, kWanderStep = 0.12f, kWanderTurn = 30;
+constexpr float kFlockPull = 0.1f, kFlockSpread = 50;  // a sheep drifts back to the others
+constexpr float kBarkReach = 150, kBarkPush = 9;
+constexpr double kBarkShown = 0.4, kBarkRest = 0.6;  // seconds
+
+// A generator of its own, so every platform plays the same flock.
+class Random {
+ public:
+  float next() {  // in [0, 1)
+    state_ = state_ * 1664525u + 1013904223u;
+    return static_cast<float>(state_ >> 8) / 16777216.0f;
+  }
+  float between(float low, float high) { return low + (high - low) * next(); }
+
+ private:
+  std::uint32_t state_ = 20240601u;
+};
+
+vLVector2 at(const vLPhysX& mass) { return {mass.GetX(), mass.GetY(), 0}; }
+
+void move(vLPhysX& mass, float length, float direction) {
+  mass.SetX(mass.GetX() + vLLengthdirX(length, direction));
+  mass.SetY(mass.GetY() + vLLengthdirY(length, direction));
+}
+
+// Degrees from b round to a, in (-180, 180].
+float turnBetween(float a, float b) {
+  float d = a - b;
+  while (d > 180) d -= 360;
+  while (d <= -180) d += 360;
+  return d;
+}
+
+bool inPen(vLVector2 p, float range) { return vLPointDistance({kPenX, kPenY, 0}, p) < kPenRadius - range; }
+
+// The fence is a ring with a gap: a mass that reaches it from either side
+// is put back on that side. The move turns into a bounce at the next step.
+void keepToFence(vLPhysX& mass, float range) {
+  const vLVector2 centre{kPenX, kPenY, 0};
+  const float d = vLPointDistance(centre, at(mass));
+  const float direction = vLPointDirection(centre, at(mass));
+  if (d >= kPenRadius + range || d <= kPenRadius - range) return;
+  if (std::fabs(turnBetween(direction, kGateDirection)) < kGateHalfWidth) return;  // through the gate
+  const float to = d < kPenRadius ? kPenRadius - range : kPenRadius + range;
+  mass.SetX(kPenX + vLLengthdirX(to, direction));
+  mass.SetY(kPenY + vLLengthdirY(to, direction));
+}
+
+void keepInField(vLPhysX& mass, float range) {
+  if (mass.GetX() < range) mass.SetX(range);
+  if (mass.GetX() > kWidth - range) mass.SetX(kWidth - range);
+  if (mass.GetY() < range) mass.SetY(range);
+  if (mass.GetY() > kHeight - range) mass.SetY(kHeight - range);
+}
+
+// A physics step turns every move into velocity, so masses are put in new
+// places in two steps with no inertia, each on a layer of its own: the first
+// spends their speed, the second carries each the second half of its way.
+void placeStill(std::vector<vLPhysX*>& masses, const std::vector<vLVector2>& places) {
+  PhysXInertion(0);
+  for (std::size_t i = 0; i < masses.size(); ++i) masses[i]->SetZ(-1.0f - static_cast<float>(i));
+  PhysXUpdate();
+  for (std::size_t i = 0; i < masses.size(); ++i) {
+    masses[i]->SetX((masses[i]->GetX() + places[i].x) / 2);
+    masses[i]->SetY((masses[i]->GetY() + places[i].y) / 2);
+  }
+  PhysXUpdate();
+  for (vLPhysX* mass : masses) mass->SetZ(0);
+  PhysXInertion(kGlide);
+}
+
+struct Sheep {
+  vLPhysX mass;
+  float heading = 0;  // where it wanders
+  float facing = 0;   // where it looks: the way it last moved
+  vLVector2 last{};
+};
+
+class Game {
+ public:
+  bool start(vLWindow window, const std::string& folder);
+  void frame();
+
+ private:
+  vLMaterial picture(const std::string& folder, const char* name);
+  void newRound();
+  void step();
+  void herd(Sheep& sheep);
+  void bark(vLVector2 where);
+  void draw();
+
+  vLDevice device_;
+  vLMaterial sheepPicture_, dogPicture_, penPicture_, barkPicture_, font_;
+  Random random_;
+  std::vector<Sheep> sheep_;
+  vLPhysX dog_;
+  double roundStart_ = 0, endedAt_ = -1, lastBark_ = -1e9, lag_ = 0;
+  vLVector2 barkAt_{}, flockMiddle_{};
+  int penned_ = 0;
+};
+
+vLMaterial Game::picture(const std::string& folder, const char* name) {
+  vLMaterial m;
+  m.LoadTexture((folder + name).c_str());
+  m.CreateSprite();
+  return m;
+}
+
+bool Game::start(vLWindow window, const std::string& folder) {
+  if (!device_.CreateDevice(window)) return false;
+  device_.Lighting(1);
+  device_.ZAxis(false);
+  sheepPicture_ = picture(folder, kSheepPicture);
+  dogPicture_ = picture(folder, kDogPicture);
+  penPicture_ = picture(folder, kPenPicture);
+  barkPicture_ = picture(folder, kBarkPicture);
+  font_.CreateFontA(18, true, "Verdana");
+  dog_.NewPhysX();
+  dog_.SetRange(kDogRange);
+  sheep_.resize(kSheep);
+  for (Sheep& s : sheep_) {
+    s.mass.NewPhysX();
+    s.mass.SetRange(kSheepRange);
+  }
+  newRound();
+  return true;
+}
+
+void Game::newRound() {
+  std::vector<vLPhysX*> masses{&dog_};
+  std::vector<vLVector2> places{{90, 410, 0}};
+  for (Sheep& s : sheep_) {
+    masses.push_back(&s.mass);
+    places.push_back({random_.between(40, 330), random_.between(60, 440), 0});
+    s.heading = random_.between(0, 360);
+    s.last = places.back();
+  }
+  placeStill(masses, places);
+  roundStart_ = vLTime();
+  endedAt_ = -1;
+  lag_ = 0;
+}
+
+void Game::herd(Sheep& sheep) {
+  const vLVector2 here = at(sheep.mass);
+  if (inPen(here, kSheepRange)) return;  // penned sheep stand still, unless shoved
+  const float fromDog = vLPointDistance(at(dog_), here);
+  if (fromDog < kShyDistance) {
+    move(sheep.mass, kShyStep * (1 - fromDog / kShyDistance), vLPointDirection(at(dog_), here));
+    return;
+  }
+  sheep.heading += (random_.next() - 0.5f) * kWanderTurn;
+  move(sheep.mass, kWanderStep, sheep.heading);
+  if (vLPointDistance(here, flockMiddle_) > kFlockSpread)
+    move(sheep.mass, kFlockPull, vLPointDirection(here, flockMiddle_));
+}
+
+void Game::bark(vLVector2 where) {
+  if (vLTime() - lastBark_ < kBarkRest) return;
+  lastBark_ = vLTime();
+  barkAt_ = where;
+  for (Sheep& s : sheep_) {
+    const float d = vLPointDistance(where, at(s.mass));
+    if (d < kBarkReach) move(s.mass, kBarkPush * (1 - d / kBarkReach), vLPointDirection(where, at(s.mass)));
+  }
+}
+
+void Game::step() {
+  if (endedAt_ < 0) {
+    const float dx = static_cast<float>((vLKeyDown(vLKeyArrowRight) || vLKeyDown('D')) -
+                                        (vLKeyDown(vLKeyArrowLeft) || vLKeyDown('A')));
+    const float dy =
+        static_cast<float>((vLKeyDown(vLKeyArrowDown) || vLKeyDown('S')) - (vLKeyDown(vLKeyArrowUp) || vLKeyDown('W')));
+    const float pace = dx != 0 && dy != 0 ? kDogStep * 0.7071f : kDogStep;
+    dog_.SetX(dog_.GetX() + dx * pace);
+    dog_.SetY(dog_.GetY() + dy * pace);
+  }
+  // Where the sheep still out in the field are, on the whole.
+  vLVector2 sum{};
+  int out = 0;
+  for (const Sheep& s : sheep_)
+    if (!inPen(at(s.mass), kSheepRange)) sum.x += s.mass.GetX(), sum.y += s.mass.GetY(), ++out;
+  if (out > 0) flockMiddle_ = {sum.x / out, sum.y / out, 0};
+  for (Sheep& s : sheep_) herd(s);
+  PhysXUpdate();
+  keepInField(dog_, kDogRange);
+  keepToFence(dog_, kDogRange);
+  penned_ = 0;
+  for (Sheep& s : sheep_) {
+    keepInField(s.mass, kSheepRange);
+    keepToFence(s.mass, kSheepRange);
+    const vLVector2 here = at(s.mass);
+    if (vLPointDistance(s.last, here) > 0.3f) s.facing = vLPointDirection(s.last, here);
+    s.last = here;
+    penned_ += inPen(here, kSheepRange);
+  }
+}
+
+void Game::frame() {
+  const double now = vLTime();
+  if (endedAt_ < 0) {
+    if (vLMousePressed(vLMouseLeft)) bark(vLMousePosition());
+    if (vLKeyPressed(' ')) bark(at(dog_));
+  } else if (vLKeyPressed(vLKeyEnter)) {
+    newRound();
+  }
+  // Fixed steps, however fast the display shows frames.
+  lag_ += vLFrameTime();
+  int steps = 0;
+  for (; lag_ >= kStepSeconds && steps < kMostStepsPerFrame; ++steps) {
+    step();
+    lag_ -= kStepSeconds;
+  }
+  if (steps == kMostStepsPerFrame) lag_ = 0;
+  if (endedAt_ < 0 && (penned_ == kSheep || now - roundStart_ >= kRoundSeconds)) endedAt_ = now;
+  draw();
+}
+
+void Game::draw() {
+  device_.Clear(86, 140, 62);
+  device_.BeginRender();
+  device_.SetTexture(penPicture_);
+  const float penPivot = kPenSize / 2.0f;
+  device_.Draw(penPicture_, {kPenX, kPenY, 0}, {penPivot, penPivot, 0}, 0, 0, 0, 0);
+  device_.SetTexture(sheepPicture_);
+  for (const Sheep& s : sheep_)
+    device_.Draw(sheepPicture_, at(s.mass), {kSheepSize / 2.0f, kSheepSize / 2.0f, 0}, s.facing, 0, 0, 0);
+  device_.SetTexture(dogPicture_);
+  const float dogFacing = vLPointDirection(at(dog_), vLMousePosition());
+  device_.Draw(dogPicture_, at(dog_), {kDogSize / 2.0f, kDogSize / 2.0f, 0}, dogFacing, 0, 0, 0);
+  if (vLTime() - lastBark_ < kBarkShown) {
+    device_.SetTexture(barkPicture_);
+    device_.Draw(barkPicture_, barkAt_, {kBarkSize / 2.0f, kBarkSize / 2.0f, 0}, 0, 0, 0, 0);
+  }
+
+  const double end = endedAt_ < 0 ? vLTime() : endedAt_;
+  const int left = static_cast<int>(kRoundSeconds - (end - roundStart_) + 0.999);
+  char line[96];
+  std::snprintf(line, sizeof line, "Penned %d of %d     Time %d", penned_, kSheep, left > 0 ? left : 0);
+  device_.DrawT(font_.font, line, {12, 10, 0}, 255, 255, 255);
+  if (endedAt_ >= 0) {
+    if (penned_ == kSheep)
+      std::snprintf(line, sizeof line, "All penned with %d s to spare!   Enter: play again", left);
+    else
+      std::snprintf(line, sizeof line, "Time! %d of %d penned.   Enter: play again", penned_, kSheep);
+    device_.DrawT(font_.font, line, {12, 36, 0}, 255, 230, 90);
+  }
+  device_.EndRender();
+  device_.DrawAll();
+}
+
+// The folder of the program, from the path it was started by.
+std::string folderOf(const char* program) {
+  const std::string path = program ? program : "";
+  const std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+}  // namespace
+}  // namespace flock
+
+int main(int, char** argv) {
+  const vLWindow window = vLOpenWindow(flock::kCaption, flock::kWidth, flock::kHeight);
+  if (!window) return 1;  // the engine has said why
+  flock::Game game;
+  if (!game.start(window, flock::folderOf(argv[0]))) {
+    vLCloseWindow();
+    return 1;
+  }
+  while (vLPollEvents() && !vLKeyPressed(vLKeyEscape)) game.frame();
+  vLCloseWindow();
+  return 0;
+}

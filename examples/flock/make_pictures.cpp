@@ -1,0 +1,180 @@
+// Draws Flock's pictures into the folder given: a sheep and a dog seen from
+// above and facing right (the game turns them), the round fence of the pen and
+// the ring of a bark. Standard C++ alone, so the game's folder builds anywhere.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "flock_names.h"
+#include "layout.h"
+
+namespace {
+
+struct Rgba {
+  float r, g, b, a;  // 0..255; a is the cover, 0..1
+};
+
+// What a picture shows at a point: its colour there, with cover 0 outside.
+using Shape = std::function<Rgba(float x, float y)>;
+
+struct Picture {
+  int width, height;
+  std::vector<std::uint8_t> rgba;
+};
+
+// Averages 4 x 4 samples per pixel, so edges blend into what lies beneath.
+Picture render(int width, int height, const Shape& shape) {
+  Picture p{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 4)};
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      float r = 0, g = 0, b = 0, a = 0;
+      for (int i = 0; i < 16; ++i) {
+        const Rgba s = shape(x + (i % 4 + 0.5f) / 4, y + (i / 4 + 0.5f) / 4);
+        r += s.r * s.a, g += s.g * s.a, b += s.b * s.a, a += s.a;
+      }
+      std::uint8_t* out = &p.rgba[(static_cast<std::size_t>(y) * width + x) * 4];
+      if (a > 0)
+        out[0] = static_cast<std::uint8_t>(r / a + 0.5f), out[1] = static_cast<std::uint8_t>(g / a + 0.5f),
+        out[2] = static_cast<std::uint8_t>(b / a + 0.5f);
+      out[3] = static_cast<std::uint8_t>(std::min(255.0f, a / 16 * 255 + 0.5f));
+    }
+  return p;
+}
+
+std::uint32_t crc(std::uint32_t c, const std::uint8_t* data, std::size_t n) {
+  c = ~c;
+  while (n--) {
+    c ^= *data++;
+    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+  }
+  return ~c;
+}
+
+// A PNG with its pixels in stored (uncompressed) deflate blocks: the pictures
+// are small, and every PNG reader takes them.
+bool writePng(const std::string& path, const Picture& p) {
+  std::vector<std::uint8_t> raw;  // each row after its filter byte (none)
+  for (int y = 0; y < p.height; ++y) {
+    raw.push_back(0);
+    raw.insert(raw.end(), p.rgba.begin() + y * p.width * 4, p.rgba.begin() + (y + 1) * p.width * 4);
+  }
+  std::vector<std::uint8_t> z{0x78, 0x01};
+  std::uint32_t s1 = 1, s2 = 0;
+  for (std::uint8_t byte : raw) s1 = (s1 + byte) % 65521, s2 = (s2 + s1) % 65521;
+  for (std::size_t at = 0; at < raw.size(); at += 65535) {
+    const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
+    const std::uint8_t head[5] = {static_cast<std::uint8_t>(at + n == raw.size()), static_cast<std::uint8_t>(n),
+                                  static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(~n),
+                                  static_cast<std::uint8_t>(~n >> 8)};
+    z.insert(z.end(), head, head + 5);
+    z.insert(z.end(), raw.begin() + at, raw.begin() + at + n);
+  }
+  for (int shift = 24; shift >= 0; shift -= 8) z.push_back(static_cast<std::uint8_t>((s2 << 16 | s1) >> shift));
+
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const auto big = [](std::uint32_t v) {
+    return std::vector<std::uint8_t>{static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
+                                     static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
+  };
+  const auto chunk = [&](const char* type, std::vector<std::uint8_t> body) {
+    body.insert(body.begin(), type, type + 4);
+    const std::vector<std::uint8_t> length = big(static_cast<std::uint32_t>(body.size() - 4));
+    const std::vector<std::uint8_t> check = big(crc(0, body.data(), body.size()));
+    std::fwrite(length.data(), 1, 4, f);
+    std::fwrite(body.data(), 1, body.size(), f);
+    std::fwrite(check.data(), 1, 4, f);
+  };
+  std::fwrite("\x89PNG\r\n\x1a\n", 1, 8, f);
+  std::vector<std::uint8_t> header = big(p.width);
+  const std::vector<std::uint8_t> height = big(p.height);
+  header.insert(header.end(), height.begin(), height.end());
+  header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA
+  chunk("IHDR", header);
+  chunk("IDAT", z);
+  chunk("IEND", {});
+  return std::fclose(f) == 0;
+}
+
+float around(float x, float y, float cx, float cy) { return std::hypot(x - cx, y - cy); }
+bool inEllipse(float x, float y, float cx, float cy, float rx, float ry) {
+  return (x - cx) * (x - cx) / (rx * rx) + (y - cy) * (y - cy) / (ry * ry) <= 1;
+}
+
+Rgba sheep(float x, float y) {
+  const float c = flock::kSheepSize / 2.0f;
+  if (around(x, y, c + 8, c) < 4.5f) return {55, 50, 52, 1};  // the face
+  // A fleece of curls: a body whose edge is bumped by a ring of small circles.
+  const float a = std::atan2(y - c, x - c + 1), r = 9.8f + 0.9f * std::cos(a * 11);
+  const float d = around(x, y, c - 1, c);
+  if (d > r) return {0, 0, 0, 0};
+  const float shade = 0.82f + 0.18f * (1 - d / r) - 0.1f * std::max(0.0f, (y - c) / r);
+  return {246 * shade, 244 * shade, 236 * shade, 1};
+}
+
+Rgba dog(float x, float y) {
+  const float c = flock::kDogSize / 2.0f;
+  if (around(x, y, c + 15, c) < 1.8f) return {20, 16, 14, 1};                            // nose
+  if (inEllipse(x, y, c + 7, c - 6, 3, 2.2f) || inEllipse(x, y, c + 7, c + 6, 3, 2.2f))  // ears
+    return {82, 46, 22, 1};
+  if (around(x, y, c + 9, c) < 6.5f || inEllipse(x, y, c - 3, c, 12, 8)) {
+    const float white = inEllipse(x, y, c + 1, c, 6, 5) ? 1.0f : 0.0f;  // a white chest
+    return {176 + 70 * white, 102 + 140 * white, 46 + 190 * white, 1};
+  }
+  if (inEllipse(x, y, c - 17, c, 4, 1.8f)) return {140, 80, 36, 1};  // tail
+  return {0, 0, 0, 0};
+}
+
+Rgba pen(float x, float y) {
+  const float c = flock::kPenSize / 2.0f;
+  const float d = around(x, y, c, c);
+  float direction = std::atan2(y - c, x - c) * 57.29578f;  // degrees, 90 straight down
+  if (direction < 0) direction += 360;
+  const float offGate = std::fabs(std::remainder(direction - flock::kGateDirection, 360.0f));
+  const bool gate = offGate < flock::kGateHalfWidth;
+  const bool post = std::fabs(std::remainder(direction, 20.0f)) * d / 57.29578f < 2.5f;
+  if (!gate && std::fabs(d - flock::kPenRadius) < (post ? 5.0f : 2.5f)) return {120, 80, 40, 1};
+  for (float side : {-1.0f, 1.0f}) {  // a stout post on each side of the gate
+    const float a = (flock::kGateDirection + side * flock::kGateHalfWidth) / 57.29578f;
+    if (around(x, y, c + flock::kPenRadius * std::cos(a), c + flock::kPenRadius * std::sin(a)) < 5.5f)
+      return {90, 58, 28, 1};
+  }
+  if (d < flock::kPenRadius) return {200, 178, 110, 0.45f};  // trodden straw
+  return {0, 0, 0, 0};
+}
+
+Rgba barkRing(float x, float y) {
+  const float c = flock::kBarkSize / 2.0f, d = around(x, y, c, c);
+  if (std::fabs(d - (c - 4)) < 2.5f) return {255, 236, 80, 1};
+  if (std::fabs(d - (c - 16)) < 1.5f) return {255, 236, 80, 0.6f};
+  return {0, 0, 0, 0};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_pictures OUTPUT_FOLDER\n");
+    return 2;
+  }
+  const struct {
+    const char* name;
+    int size;
+    Shape shape;
+  } pictures[] = {{flock::kSheepPicture, flock::kSheepSize, sheep},
+                  {flock::kDogPicture, flock::kDogSize, dog},
+                  {flock::kPenPicture, flock::kPenSize, pen},
+                  {flock::kBarkPicture, flock::kBarkSize, barkRing}};
+  for (const auto& p : pictures) {
+    const std::string path = std::string(argv[1]) + "/" + p.name;
+    if (!writePng(path, render(p.size, p.size, p.shape))) {
+      std::fprintf(stderr, "make_pictures: cannot write \"%s\"\n", path.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}
