@@ -12,6 +12,13 @@ set_tests_properties(format PROPERTIES SKIP_RETURN_CODE 77)
 add_test(NAME Flock.IncludesNoPlatformHeader
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/example_includes.sh ${PROJECT_SOURCE_DIR}/examples/flock)
 
+# The README's first window compiles against the public header as it stands.
+add_test(NAME Readme.FirstWindowCompiles
+         COMMAND sh -c "sed -n '/^## Your first window/,/^## /p' \"$1\" | sed -n '/^```cpp/,/^```/p' | sed '1d;$d' >\"$5\" &&
+                        grep -q vLOpenWindow \"$5\" && \"$2\" -std=c++17 -fsyntax-only -Wall -Werror -I\"$3\" -I\"$4\" -x c++ \"$5\""
+                 sh ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CXX_COMPILER} ${PROJECT_SOURCE_DIR}/engine/include
+                 ${PROJECT_BINARY_DIR}/include ${CMAKE_CURRENT_BINARY_DIR}/first_window.cpp)
+
 # A broken CMakePresets.json only shows when someone picks a preset.
 add_test(NAME presets COMMAND ${CMAKE_COMMAND} --list-presets=all WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
 set_tests_properties(presets PROPERTIES
