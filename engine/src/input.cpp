@@ -21,32 +21,23 @@ int slotOf(int key) {
   return key;
 }
 
+// The modifiers, by their public (left-hand) code and their right-hand one.
+constexpr struct {
+  int left, right;
+} kModifiers[] = {{vLKeyShift, kRightShift}, {vLKeyControl, kRightControl}, {vLKeyAlt, kRightAlt}};
+
 // The public key a reported code stands for: a right-hand modifier is its key.
 int publicOf(int key) {
-  switch (key) {
-    case kRightShift:
-      return vLKeyShift;
-    case kRightControl:
-      return vLKeyControl;
-    case kRightAlt:
-      return vLKeyAlt;
-    default:
-      return key;
-  }
+  for (const auto& m : kModifiers)
+    if (key == m.right) return m.left;
+  return key;
 }
 
 // The right-hand side of a modifier, or -1.
 int otherSideOf(int key) {
-  switch (key) {
-    case vLKeyShift:
-      return kRightShift;
-    case vLKeyControl:
-      return kRightControl;
-    case vLKeyAlt:
-      return kRightAlt;
-    default:
-      return -1;
-  }
+  for (const auto& m : kModifiers)
+    if (key == m.left) return m.right;
+  return -1;
 }
 
 bool held(int slot) {
