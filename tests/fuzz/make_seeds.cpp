@@ -156,6 +156,31 @@ std::vector<Bytes> fontSeeds() {
   return seeds;
 }
 
+// sprite_fuzz: the picture's width and height (one byte each), then x, y,
+// pivot x, pivot y, angle, scale x, scale y, source x, y, w, h, and four
+// 32-bit colour components.
+std::vector<Bytes> spriteSeeds() {
+  using veltra::fuzz::kSmallInt;
+  const Bytes opaque = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
+  const auto seed = [&](std::initializer_list<Num> numbers) {
+    Bytes bytes = {2, 1};  // a 16 x 4 picture
+    for (const Num& n : numbers) bytes.insert(bytes.end(), n.bytes.begin(), n.bytes.end());
+    bytes.insert(bytes.end(), opaque.begin(), opaque.end());
+    return bytes;
+  };
+  using veltra::fuzz::kInf;
+  using veltra::fuzz::kMax;
+  using veltra::fuzz::kNaN;
+  return {seed({small(40), small(30), small(4), small(4), small(0), small(1), small(1), small(0), small(0), small(0),
+                small(0)}),
+          seed({small(40), small(30), small(2), small(2), small(33), small(-2), small(3), small(4), small(2), small(8),
+                small(4)}),
+          seed({small(40), small(30), small(0), small(0), small(0), special(kMax), small(1), small(-9), small(-9),
+                small(100), small(100)}),
+          seed({special(kNaN), small(30), small(0), small(0), special(kInf), small(1), small(1), small(0), small(0),
+                small(-3), small(2)})};
+}
+
 bool writeSeeds(const fs::path& folder, const std::vector<Bytes>& seeds) {
   fs::create_directories(folder);
   int i = 0;
@@ -178,6 +203,7 @@ int main(int argc, char** argv) {
   ok = ok && writeSeeds(root / "image_fuzz", veltra::fuzz::imageSeeds());
   ok = ok && writeSeeds(root / "text_fuzz", textSeeds());
   ok = ok && writeSeeds(root / "font_fuzz", fontSeeds());
+  ok = ok && writeSeeds(root / "sprite_fuzz", spriteSeeds());
 #endif
   if (!ok) {
     std::fprintf(stderr, "make_seeds: cannot write under %s\n", argv[1]);

@@ -50,6 +50,14 @@ struct vLVector2 {
   float z;  ///< unused by the helpers and drawing; the third component for matrices
 };
 
+/// A rectangle: (x, y) its top-left corner, (w, h) its size.
+struct vLRect {
+  float x;  ///< left edge
+  float y;  ///< top edge
+  float w;  ///< width
+  float h;  ///< height
+};
+
 /// A round point mass in the engine's mass table.
 ///
 /// Velocities are in pixels per PhysXUpdate() step and come only from
@@ -117,6 +125,11 @@ class VELTRA_API vLMaterial {
   /// regular); `face` names a system font, and a missing face falls back to an
   /// installed sans font. A null face leaves an empty font slot.
   void CreateFontA(int height, bool flag, const char* face);
+  /// The texture's width in texels; 0 for an empty slot. Checks the handle
+  /// as the draws do.
+  int TextureWidth() const;
+  /// The texture's height in texels; 0 for an empty slot.
+  int TextureHeight() const;
 };
 
 /// The drawing front end. It holds no state: every object drives the one
@@ -151,6 +164,23 @@ class VELTRA_API vLDevice {
   /// handle `font` (a vLMaterial::font), top-left at (trunc(x), trunc(y)),
   /// unclipped, in the given colour. Null text draws nothing.
   void DrawT(int font, const char* text, vLVector2 position, int red, int green, int blue);
+  /// Draw() with more: the part `source` of the texture (texels from its
+  /// top-left corner; a width or height of 0 takes the whole texture, and a
+  /// part reaching past the texture is clipped to it), scaled by `scale.x`,
+  /// `scale.y` about the pivot (in source texels; negative scales mirror),
+  /// turned by `angle` degrees about it with the pivot on `position`, and each
+  /// channel multiplied by red, green, blue and alpha over 255 (low 8 bits of
+  /// each). The whole texture at scale (1, 1) in (255, 255, 255, 255) draws
+  /// exactly what Draw() draws. Numbers that are not finite, a scaled size
+  /// beyond 2^24 pixels or a source of negative size or outside the texture
+  /// draw nothing, with one `veltra: ` line per cause.
+  void DrawEx(vLMaterial material, vLVector2 position, vLVector2 pivot, float angle, vLVector2 scale, vLRect source,
+              int red, int green, int blue, int alpha);
+  /// The width (x) and height (y) in pixels that DrawT() gives `text` with
+  /// `font`: the widest line, and the lines' height; (0, 0) for an empty
+  /// font slot, before a device, and for null or empty text. Checks the
+  /// handle as DrawT() does.
+  vLVector2 MeasureT(int font, const char* text);
   /// Writes the back buffer as it stands to a PNG file: call it after
   /// EndRender() and before DrawAll(). False, with one `veltra: ` line, when
   /// there is no device or the file cannot be written.
