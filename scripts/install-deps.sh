@@ -1,8 +1,30 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in debian-packages.txt that are missing.
+# Installs the missing Debian packages of the lists named, from the sections of
+# debian-packages.txt: scripts/install-deps.sh LIST... (`all`, the default, is
+# every list). Through sudo unless run as root.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-mapfile -t wanted < <(grep -vE '^\s*(#|$)' "$here/debian-packages.txt")
+list_file="$here/debian-packages.txt"
+mapfile -t known < <(sed -n 's/^\[\([a-z0-9-]*\)\]$/\1/p' "$list_file")
+[ $# -gt 0 ] || set -- all
+
+wanted=()
+for list in "$@"; do
+  if [ "$list" = all ]; then
+    selected=("${known[@]}")
+  elif printf '%s\n' "${known[@]}" | grep -qx -- "$list"; then
+    selected=("$list")
+  else
+    echo "veltra: no package list \"$list\" in $list_file; the lists are: all ${known[*]}" >&2
+    exit 2
+  fi
+  for section in "${selected[@]}"; do
+    mapfile -t -O "${#wanted[@]}" wanted < <(awk -v want="[$section]" '
+      /^\[/ { inside = ($0 == want); next }
+      inside && !/^[[:space:]]*(#|$)/ { print $1 }' "$list_file")
+  done
+done
+
 missing=()
 for pkg in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
