@@ -18,6 +18,12 @@ if(DOXYGEN_FOUND)
   add_test(NAME api_docs COMMAND Doxygen::doxygen ${PROJECT_BINARY_DIR}/Doxyfile.docs WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
 endif()
 
+# No test may leave files in the system's temporary folder.
+add_test(NAME temp_files
+         COMMAND ${CMAKE_COMMAND} -DCTEST=${CMAKE_CTEST_COMMAND} -DBUILD_DIR=${PROJECT_BINARY_DIR}
+                 -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DTMPDIR_WANTED=${VELTRA_TEST_TMPDIR}
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/temp_files_check.cmake)
+
 # Installs into a temporary prefix and builds an outside program against it.
 if(UNIX AND NOT APPLE)
   add_test(NAME consumer
