@@ -14,8 +14,8 @@ set_tests_properties(presets PROPERTIES
   PASS_REGULAR_EXPRESSION "\"debug\".*\"release\".*\"sanitize\".*\"windows-cross\".*\"debug\".*\"sanitize\"")
 
 # Doxygen fails on any public name of the header left undocumented.
-if(DOXYGEN_FOUND)
-  add_test(NAME api_docs COMMAND Doxygen::doxygen ${PROJECT_BINARY_DIR}/Doxyfile.docs WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+if(VELTRA_DOXYFILE)
+  add_test(NAME api_docs COMMAND Doxygen::doxygen ${VELTRA_DOXYFILE} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
 endif()
 
 # No test may leave files in the system's temporary folder.
@@ -47,9 +47,14 @@ if(UNIX AND NOT APPLE AND VELTRA_DPKG_DEB)
   else()
     set(_with_brickfall 0)
   endif()
+  if(VELTRA_DOXYFILE AND VELTRA_BUILD_DOCS)
+    set(_with_docs 1)
+  else()
+    set(_with_docs 0)
+  endif()
   add_test(NAME package
     COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/package/check_deb.sh ${CMAKE_CPACK_COMMAND} ${PROJECT_BINARY_DIR}
-            ${PROJECT_VERSION} ${VELTRA_SOVERSION} ${_with_brickfall} ${_consumer_args})
+            ${PROJECT_VERSION} ${VELTRA_SOVERSION} ${_with_brickfall} ${_with_docs} ${_consumer_args})
   # It starts the game on a private X server, so it counts as end to end.
   set_tests_properties(package PROPERTIES TIMEOUT 180 LABELS e2e)
 endif()
