@@ -7,6 +7,8 @@ here="$(cd "$(dirname "$0")" && pwd)"
 list_file="$here/debian-packages.txt"
 mapfile -t known < <(sed -n 's/^\[\([a-z0-9-]*\)\]$/\1/p' "$list_file")
 [ $# -gt 0 ] || set -- all
+stray="$(awk '/^\[/ { seen = 1 } !seen && !/^[[:space:]]*(#|$)/ { print FNR ": " $0; exit }' "$list_file")"
+[ -z "$stray" ] || { echo "veltra: $list_file line $stray: a package before any [list]" >&2; exit 2; }
 
 wanted=()
 for list in "$@"; do
@@ -30,8 +32,11 @@ for pkg in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
-echo "installing: ${missing[*]}"
 sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "veltra: installing ${missing[*]} needs root: run this as root, or install sudo" >&2; exit 1; }
+  sudo="sudo"
+fi
+echo "installing: ${missing[*]}"
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
