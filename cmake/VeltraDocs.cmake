@@ -44,4 +44,5 @@ if(NOT VELTRA_BUILD_DOCS)
 endif()
 add_custom_target(docs ALL DEPENDS ${_veltra_doc_index})
 # Under the package's name, as Debian's documentation folders go.
-install(DIRECTORY ${DOXYGEN_OUTPUT_DIRECTORY}/html/ DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME}/html)
+install(DIRECTORY ${DOXYGEN_OUTPUT_DIRECTORY}/html/
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME}/html)

@@ -34,7 +34,10 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
-  command -v sudo >/dev/null || { echo "veltra: installing ${missing[*]} needs root: run this as root, or install sudo" >&2; exit 1; }
+  if ! command -v sudo >/dev/null; then
+    echo "veltra: installing ${missing[*]} needs root: run this as root, or install sudo" >&2
+    exit 1
+  fi
   sudo="sudo"
 fi
 echo "installing: ${missing[*]}"

@@ -56,5 +56,5 @@ if(UNIX AND NOT APPLE AND VELTRA_DPKG_DEB)
     COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/package/check_deb.sh ${CMAKE_CPACK_COMMAND} ${PROJECT_BINARY_DIR}
             ${PROJECT_VERSION} ${VELTRA_SOVERSION} ${_with_brickfall} ${_with_docs} ${_consumer_args})
   # It starts the game on a private X server, so it counts as end to end.
-  set_tests_properties(package PROPERTIES TIMEOUT 180 LABELS e2e)
+  set_tests_properties(package PROPERTIES TIMEOUT 300 LABELS e2e)
 endif()

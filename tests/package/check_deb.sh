@@ -46,7 +46,9 @@ if [ "$with_brickfall" = 1 ]; then
   expect_file /usr/share/pixmaps/brickfall\\.png
 fi
 if [ "$with_docs" = 1 ]; then
-  for page in index classvLDevice classvLMaterial veltra_8h; do expect_file "/usr/share/doc/veltra/html/$page\\.html"; done
+  for page in index classvLDevice classvLMaterial veltra_8h; do
+    expect_file "/usr/share/doc/veltra/html/$page\\.html"
+  done
 fi
 # Only what a user needs: nothing from the tests, tools or examples.
 if grep -E '(test|make_images|sandbox|gtest|\.a$)' "$work/files"; then fail "the package holds build-only files"; fi
