@@ -93,7 +93,6 @@ int main(int argc, char** argv) {
   scene.build();
   bool running = true;
   for (long frame = 1; running; ++frame) {
-    const Uint64 frameStart = SDL_GetTicks64();
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
       if (event.type == SDL_QUIT || (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)) running = false;
@@ -116,13 +115,8 @@ int main(int argc, char** argv) {
 
     const bool last = options.frames > 0 && frame >= options.frames;
     if (last && options.screenshot && !device.Screenshot(options.screenshot)) return 1;
-    device.DrawAll();
+    device.DrawAll();  // waits for the display's refresh, so the loop needs no timer
     if (last) running = false;
-    // Where the display gives no vsync, hold the frame rate near 60 by hand.
-    if (!options.screenshot) {
-      const Uint64 spent = SDL_GetTicks64() - frameStart;
-      if (spent < 16) SDL_Delay(static_cast<Uint32>(16 - spent));
-    }
   }
   SDL_DestroyWindow(window);
   SDL_Quit();
