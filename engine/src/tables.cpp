@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "physics.h"
 #include "veltra/veltra.h"
 
 #if defined(_WIN32)
@@ -61,6 +62,7 @@ void resetTables() {
   gFonts.reset();
   gSprites.reset();
   gMatrices.reset();
+  forgetContacts();
 }
 }  // namespace detail
 }  // namespace veltra
