@@ -1,5 +1,6 @@
 // Physics sandbox: a rope held with LinkForced, balls pushing each other
-// apart, a gear turned with Draw, and the mass count and step time in DrawT.
+// apart, a gear turned with Draw, and the mass and contact counts and the
+// step time in DrawT.
 // Click to drop a ball; Escape or closing the window quits.
 //
 //   physics_sandbox [--frames N] [--screenshot FILE]
@@ -107,9 +108,9 @@ int main(int argc, char** argv) {
     device.Draw(gear, {sandbox::kGearX, sandbox::kGearY, 0}, {64, 64, 0}, scene.gearAngle(), 0, 0, 0);
     drawMasses(device, bead, scene.rope(), 6);
     drawMasses(device, ball, scene.balls(), 12);
-    char line[96];
-    std::snprintf(line, sizeof line, "masses: %d   step: %.1f us   click to drop a ball", scene.massCount(),
-                  scene.meanStepMicros());
+    char line[128];
+    std::snprintf(line, sizeof line, "masses: %d   contacts: %d   step: %.1f us   click to drop a ball",
+                  scene.massCount(), PhysXContactCount(), scene.meanStepMicros());
     device.DrawT(text.font, line, {12, 10, 0}, 235, 235, 240);
     device.EndRender();
 
