@@ -32,6 +32,9 @@ bool readPng(const std::string& path, veltra::platform::Image& out);
 extern const double kNeighbourShare;
 // The least height of a capital at cell height 16: fonts differ in their leading.
 extern const int kCapitalHeight16;
+// How far ink and a measured line may differ at either end (glyphs that reach
+// past their advance, side bearings).
+extern const int kMeasureSlack;
 
 // The window every test of a program shares, as a game has one.
 inline vLWindow sharedWindow() {

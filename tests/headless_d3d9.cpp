@@ -12,6 +12,7 @@ namespace headless {
 // texel centre, up to the edge between two texels on a 150-wide texture.
 const double kNeighbourShare = 0.6;
 const int kCapitalHeight16 = 8;
+const int kMeasureSlack = 3;
 
 vLWindow openWindow(int width, int height) {
   static const char* kClass = [] {

@@ -10,6 +10,7 @@ namespace headless {
 // The software renderer samples the nearest texel at right angles, exactly.
 const double kNeighbourShare = 0;
 const int kCapitalHeight16 = 10;
+const int kMeasureSlack = 3;
 
 void useHeadlessDisplay() {
   SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);

@@ -27,21 +27,28 @@ inline vLMaterial spriteOf(const std::string& path) {
   return m;
 }
 
+// A w x h patterned picture drawn with its pivot on (x, y), turned by angle;
+// with DrawEx, only the part from (partX, partY) of partW x partH texels (0:
+// to the picture's edge), scaled.
 struct Placement {
   int w, h;
   float pivotX, pivotY, x, y, angle;
+  int partX = 0, partY = 0, partW = 0, partH = 0;
+  float scaleX = 1, scaleY = 1;
+  int partWidth() const { return partW ? partW : w - partX; }
+  int partHeight() const { return partH ? partH : h - partY; }
 };
 
-// The texel under the pixel centre (px, py) mapped back through the rotation
-// to (u, v); false where the pixel lies outside the picture. Exact at right
-// angles, where cos and sin are 0 or +-1.
+// The texel under the pixel centre (px, py) mapped back through the turn and
+// the scale to (u, v); false where the pixel lies outside the part drawn.
+// Exact at right angles, where cos and sin are 0 or +-1.
 inline bool texelUnder(const Placement& p, int px, int py, int& u, int& v) {
   const double t = p.angle * 3.14159265358979323846 / 180.0;
   const double c = std::nearbyint(std::cos(t)), s = std::nearbyint(std::sin(t));
   const double dx = px + 0.5 - p.x, dy = py + 0.5 - p.y;
-  const double fu = p.pivotX + c * dx + s * dy, fv = p.pivotY - s * dx + c * dy;
-  if (fu < 0 || fv < 0 || fu >= p.w || fv >= p.h) return false;
-  u = static_cast<int>(fu), v = static_cast<int>(fv);
+  const double fu = p.pivotX + (c * dx + s * dy) / p.scaleX, fv = p.pivotY + (-s * dx + c * dy) / p.scaleY;
+  if (fu < 0 || fv < 0 || fu >= p.partWidth() || fv >= p.partHeight()) return false;
+  u = static_cast<int>(fu) + p.partX, v = static_cast<int>(fv) + p.partY;
   return true;
 }
 

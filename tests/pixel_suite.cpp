@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "pictures.h"
 #include "pixel_checks.h"
 
 using Pixels = Headless;
@@ -324,4 +325,192 @@ TEST_F(Pixels, NewlinesStartNewLines) {
   EXPECT_GE(ink.top, 100);
   EXPECT_GE(ink.bottom, 100 + 16 + 8);
   EXPECT_LT(ink.bottom, 100 + 2 * 16 + 4);
+}
+
+namespace {
+
+// Draws p with DrawEx: its part, its scale, and the colour given.
+void drawPlacementEx(vLDevice& device, const Placement& p, int r = 255, int g = 255, int b = 255, int a = 255) {
+  const vLMaterial m =
+      spriteOf(writePng("sheet" + std::to_string(p.w) + "x" + std::to_string(p.h), p.w, p.h, patterned));
+  device.Clear(10, 20, 30);
+  device.BeginRender();
+  device.DrawEx(m, vLVector2{p.x, p.y, 0}, vLVector2{p.pivotX, p.pivotY, 0}, p.angle, vLVector2{p.scaleX, p.scaleY, 0},
+                vLRect{static_cast<float>(p.partX), static_cast<float>(p.partY), static_cast<float>(p.partW),
+                       static_cast<float>(p.partH)},
+                r, g, b, a);
+  device.EndRender();
+}
+
+vLMaterial filled(const char* name, std::uint32_t argb) {
+  return spriteOf(writePng(name, 4, 4, [argb](int, int) { return argb; }));
+}
+
+}  // namespace
+
+TEST_F(Pixels, DrawExWithNeutralArgumentsDrawsWhatDrawDraws) {
+  const Placement cases[] = {{6, 4, 7, 7, 100, 50, 0},
+                             {40, 20, 20, 10, 620, 190, 0},
+                             {7, 4, 3, 2, 150, 120, 180},
+                             {5, 8, 4, 7, 320, 240, -90},
+                             {24, 16, 12, 8, 320, 240, 30}};
+  for (const Placement& p : cases) {
+    drawPlacement(device, p);
+    const Frame drawn = grabFrame();
+    for (const int w : {0, p.w}) {  // no size is the whole texture, and so is the whole of it
+      Placement whole = p;
+      whole.partW = w, whole.partH = w ? p.h : 0;
+      drawPlacementEx(device, whole);
+      EXPECT_TRUE(grabFrame().argb == drawn.argb) << p.w << "x" << p.h << " at angle " << p.angle << ", source " << w;
+    }
+  }
+}
+
+TEST_F(Pixels, DrawExDrawsPartsScaledAndMirrored) {
+  // A 4 x 4 sheet of 8 x 8 frames, every texel different.
+  const Placement cases[] = {
+      {32, 32, 4, 4, 100, 100, 0, 16, 8, 8, 8},         // frame (2, 1), pivot in the frame
+      {32, 32, 0, 0, 200, 50, 90, 8, 24, 8, 8},         // frame (1, 3), turned
+      {32, 32, 4, 4, 300, 300, 0, 0, 0, 8, 8, 2, 2},    // scaled up about the pivot
+      {32, 32, 1, 2, 400, 200, 0, 8, 8, 8, 8, -1, 1},   // mirrored left to right
+      {32, 32, 1, 2, 400, 300, 90, 8, 8, 8, 8, 1, -1},  // upside down, then turned
+      {32, 32, 3, 3, 120, 400, 0, 0, 0, 0, 0, -2, -3},  // the whole sheet, both mirrored and scaled
+  };
+  for (const Placement& p : cases) {
+    drawPlacementEx(device, p);
+    EXPECT_EQ(countDifferences(grabFrame(), p), 0)
+        << "part " << p.partX << "," << p.partY << " scale " << p.scaleX << "," << p.scaleY << " angle " << p.angle;
+  }
+  // A source reaching past the texture is clipped; what remains stays in place.
+  Placement past{32, 32, 0, 0, 50, 50, 0, 24, 24, 16, 16};
+  drawPlacementEx(device, Placement{32, 32, 0, 0, 50, 50, 0, 24, 24, 16, 16});
+  past.partW = past.partH = 8;
+  EXPECT_EQ(countDifferences(grabFrame(), past), 0);
+}
+
+TEST_F(Pixels, DrawExTintsAndFades) {
+  const struct {
+    std::uint32_t texel, tint, over, want;  // tint as 0xAARRGGBB
+  } cases[] = {
+      {0xFFFFFFFFu, 0xFFFF8000u, 0xFF0A141Eu, 0xFFFF8000u},  // white takes the tint
+      {0xFF808080u, 0xFF80FF00u, 0xFF0A141Eu, 0xFF408000u},  // channels multiply
+      {0xFFFF0000u, 0x80FFFFFFu, 0xFF0000FFu, 0xFF80007Fu},  // alpha 128 blends half and half
+      {0x80FF0000u, 0x80FFFFFFu, 0xFF0000FFu, 0xFF4000BFu},  // texel alpha and colour alpha multiply
+  };
+  for (const auto& c : cases) {
+    const vLMaterial m = filled("tinted", c.texel);
+    device.Clear(c.over >> 16 & 0xFF, c.over >> 8 & 0xFF, c.over & 0xFF);
+    device.BeginRender();
+    device.DrawEx(m, vLVector2{20, 20, 0}, vLVector2{0, 0, 0}, 0, vLVector2{1, 1, 0}, vLRect{0, 0, 0, 0},
+                  channel(c.tint, 16), channel(c.tint, 8), channel(c.tint, 0), channel(c.tint, 24));
+    device.EndRender();
+    const std::uint32_t got = grabFrame().at(21, 21);
+    for (int shift : {16, 8, 0}) EXPECT_NEAR(channel(got, shift), channel(c.want, shift), 2) << std::hex << c.tint;
+  }
+  // Alpha 0, and the low 8 bits of each number alone count.
+  const vLMaterial white = filled("white4", 0xFFFFFFFFu);
+  device.Clear(10, 20, 30);
+  device.BeginRender();
+  device.DrawEx(white, vLVector2{20, 20, 0}, vLVector2{}, 0, vLVector2{1, 1, 0}, vLRect{}, 255, 255, 255, 256);
+  device.DrawEx(white, vLVector2{40, 20, 0}, vLVector2{}, 0, vLVector2{1, 1, 0}, vLRect{}, 511, -256, 256 + 64, -1);
+  device.EndRender();
+  const Frame f = grabFrame();
+  EXPECT_EQ(f.at(21, 21), kBackground);
+  EXPECT_EQ(f.at(41, 21), 0xFFFF0040u);
+}
+
+TEST_F(Pixels, DrawExRefusesWhatItCannotDrawWithOneLinePerCause) {
+  const vLMaterial m = filled("refused", 0xFFFFFFFFu);
+  const vLVector2 one{1, 1, 0};
+  const struct {
+    vLVector2 position, scale;
+    float angle;
+    vLRect source;
+    const char* said;  // the cause's line, or null for what silently draws nothing
+  } cases[] = {
+      {{NAN, 10, 0}, one, 0, {}, "not a finite number"},
+      {{10, 10, 0}, {kInf, 1, 0}, 0, {}, "not a finite number"},
+      {{10, 10, 0}, one, NAN, {}, "not a finite number"},
+      {{10, 10, 0}, one, 0, {0, NAN, 2, 2}, "not a finite number"},
+      {{10, 10, 0}, {1e30f, 1, 0}, 0, {}, "scaled beyond 16777216 pixels"},
+      {{10, 10, 0}, one, 0, {0, 0, -2, 2}, "negative size (-2 x 2)"},
+      {{10, 10, 0}, one, 0, {4, 0, 3, 3}, "lies outside the 4 x 4 texture"},
+      {{10, 10, 0}, one, 0, {-9, -9, 8, 8}, "lies outside"},
+      {{10, 10, 0}, {0, 1, 0}, 0, {}, nullptr},
+      {{3e9f, 10, 0}, one, 0, {}, nullptr},
+  };
+  for (const auto& c : cases) {
+    ::testing::internal::CaptureStderr();
+    device.Clear(10, 20, 30);
+    device.BeginRender();
+    for (int frame = 0; frame < 2; ++frame)
+      device.DrawEx(m, c.position, vLVector2{}, c.angle, c.scale, c.source, 255, 255, 255, 255);
+    device.EndRender();
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(inkOn(grabFrame(), kBackground).pixels, 0) << c.position.x << " " << c.scale.x;
+    // A cause already told by an earlier case stays quiet.
+    if (c.said && !err.empty()) {
+      EXPECT_EQ(err.rfind("veltra: DrawEx: ", 0), 0u) << err;
+      EXPECT_NE(err.find(c.said), std::string::npos) << err;
+      EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+    }
+    if (!c.said) {
+      EXPECT_EQ(err, "");
+    }
+  }
+}
+
+TEST_F(Pixels, TexturesTellTheirSize) {
+  const struct {
+    const char* name;
+    brickfall::Image image;
+  } pictures[] = {
+      {"block", brickfall::blockPicture()}, {"paddle", brickfall::paddlePicture()}, {"ball", brickfall::ballPicture()}};
+  for (const auto& p : pictures) {
+    const std::string path = ::testing::TempDir() + "veltra_size_" + p.name + ".png";
+    ASSERT_TRUE(brickfall::writePng(path, p.image));
+    vLMaterial m;
+    m.LoadTexture(path.c_str());
+    EXPECT_EQ(m.TextureWidth(), p.image.width) << p.name;
+    EXPECT_EQ(m.TextureHeight(), p.image.height) << p.name;
+  }
+  ::testing::internal::CaptureStderr();
+  vLMaterial empty;
+  empty.LoadTexture("no/such/picture.png");
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(empty.TextureWidth(), 0);
+  EXPECT_EQ(empty.TextureHeight(), 0);
+}
+
+TEST_F(Pixels, MeasureTGivesTheExtentOfTheInkDrawTLeaves) {
+  const int font = fontOf(16);
+  float lastWidth = 0;
+  for (const char* text : {"P", "Points: 4", "Points: 40", "Points: 400", "Top\nBottom line", "W\nW\nW"}) {
+    const vLVector2 size = device.MeasureT(font, text);
+    const Box ink = inkOn(textFrame(device, font, text, vLVector2{100, 100, 0}, 255, 255, 255), 0xFF000000u);
+    SCOPED_TRACE(text);
+    // The ink lies in the measured box, but for a first glyph reaching left of
+    // its advance; the box ends where the ink does, but for the last glyph's
+    // side bearing and the cell's leading.
+    EXPECT_GE(ink.left, 100 - headless::kMeasureSlack);  // a glyph may reach left of its advance
+    EXPECT_GE(ink.top, 100);
+    EXPECT_LE(ink.right, 100 + size.x);
+    EXPECT_LE(ink.bottom, 100 + size.y);
+    EXPECT_LE(100 + size.x - (ink.right + 1), headless::kMeasureSlack);
+    EXPECT_LE(100 + size.y - (ink.bottom + 1), 16 / 2);
+    EXPECT_EQ(size.z, 0.0f);
+    if (std::string(text).rfind("Points", 0) == 0) {
+      EXPECT_GT(size.x, lastWidth);
+    }
+    lastWidth = size.x;
+  }
+  for (const char* text : {"", static_cast<const char*>(nullptr)}) {
+    const vLVector2 none = device.MeasureT(font, text);
+    EXPECT_EQ(none.x, 0.0f);
+    EXPECT_EQ(none.y, 0.0f);
+  }
+  // 64 KiB of text and bytes that are not UTF-8 measure without reading past them.
+  const std::string huge(64 * 1024 - 1, 'i');
+  EXPECT_GT(device.MeasureT(font, huge.c_str()).x, 0.0f);
+  EXPECT_GT(device.MeasureT(font, "\xff\xfe\xc3(\xe2\x82").x, 0.0f);
 }

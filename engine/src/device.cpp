@@ -42,14 +42,21 @@ int createInto(Table<T*>& table, const char* what, const char* name, Make make) 
   return handle;
 }
 
-// The texture to draw, or null: empty slots and other devices' textures draw nothing.
-platform::Texture* drawable(platform::Texture* texture) {
+}  // namespace
+
+platform::Texture* drawableTexture(platform::Texture* texture) {
   if (!texture || !platform::hasDevice()) return nullptr;
   if (platform::madeOnThisDevice(texture)) return texture;
   warnOnce("stale-texture", "%s", message::kStaleTexture);
   return nullptr;
 }
-}  // namespace
+
+std::size_t textLength(const char* text) {
+  const std::size_t length = text ? strnlen(text, kMaxTextBytes) : 0;
+  if (length == kMaxTextBytes)
+    warnOnce("endless-text", "text with no end in its first %zu bytes is drawn cut there", length);
+  return length;
+}
 
 int truncToInt(float value) {
   // NaN goes where x86's truncation puts it, far off any target.
@@ -96,13 +103,13 @@ void vLDevice::DrawAll() {
 
 void vLDevice::SetTexture(vLMaterial material) {
   platform::Texture* texture = textureTable().at(material.texture, "SetTexture");
-  if (platform::hasDevice()) platform::bindTexture(drawable(texture));
+  if (platform::hasDevice()) platform::bindTexture(drawableTexture(texture));
 }
 
 void vLDevice::Draw(vLMaterial material, vLVector2 position, vLVector2 pivot, float angle, int, int, int) {
   platform::Sprite* sprite = spriteTable().at(material.sprite, "Draw");
   platform::Texture* slot = textureTable().at(material.texture, "Draw");
-  platform::Texture* texture = sprite ? drawable(slot) : nullptr;
+  platform::Texture* texture = sprite ? drawableTexture(slot) : nullptr;
   if (!texture) return;
   const platform::Size size = platform::textureSize(texture);
   const platform::SpriteDraw draw{texture, position.x, position.y, pivot.x,    pivot.y,     degToRad(angle), 1,
@@ -111,15 +118,19 @@ void vLDevice::Draw(vLMaterial material, vLVector2 position, vLVector2 pivot, fl
 }
 
 void vLDevice::DrawT(int font, const char* text, vLVector2 position, int red, int green, int blue) {
-  // Never read past 64 KiB: a caller's buffer without its terminating zero
-  // would otherwise be read until something faults.
-  const std::size_t length = text ? strnlen(text, kMaxTextBytes) : 0;
-  if (length == kMaxTextBytes)
-    warnOnce("endless-text", "text with no end in its first %zu bytes is drawn cut there", length);
+  const std::size_t length = textLength(text);
   platform::Font* f = fontTable().at(font, "DrawT");
   if (!f || !text || !platform::hasDevice()) return;
   platform::drawText(f, text, static_cast<int>(length), truncToInt(position.x), truncToInt(position.y),
                      packColour(red, green, blue));
+}
+
+vLVector2 vLDevice::MeasureT(int font, const char* text) {
+  const std::size_t length = textLength(text);
+  platform::Font* f = fontTable().at(font, "MeasureT");
+  if (!f || length == 0 || !platform::hasDevice()) return vLVector2{0, 0, 0};
+  const platform::Size size = platform::measureText(f, text, static_cast<int>(length));
+  return vLVector2{static_cast<float>(size.width), static_cast<float>(size.height), 0};
 }
 
 bool vLDevice::Screenshot(const char* pngFile) {
@@ -158,4 +169,14 @@ void vLMaterial::CreateFontA(int height, bool flag, const char* face) {
   }
   font = createInto(fontTable(), "create font", face,
                     [&](platform::Why& why) { return platform::createFont(height, flag ? 1 : 0, face, why); });
+}
+
+int vLMaterial::TextureWidth() const {
+  const platform::Texture* t = textureTable().at(texture, "TextureWidth");
+  return t ? platform::textureSize(t).width : 0;
+}
+
+int vLMaterial::TextureHeight() const {
+  const platform::Texture* t = textureTable().at(texture, "TextureHeight");
+  return t ? platform::textureSize(t).height : 0;
 }

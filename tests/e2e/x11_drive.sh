@@ -40,10 +40,12 @@ wait_program() {
   wait "$program" || status=$?
 }
 
-# find_window TITLE SECONDS: the id of the shown window titled TITLE, in $window.
+# find_window TITLE SECONDS: the id of the shown window titled TITLE, in
+# $window; gives up at once when $program has ended.
 find_window() {
   window=""
   for _ in $(seq $(( $2 * 5 ))); do
+    kill -0 "$program" 2>/dev/null || return 1
     window="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)" || window=""
     [ -n "$window" ] && return 0
     sleep 0.2

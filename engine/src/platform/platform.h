@@ -68,6 +68,8 @@ void drawSprite(Sprite* sprite, const SpriteDraw& draw);
 // One or more lines (split at '\n') from (left, top), unclipped; `count`
 // bytes of `text`, which need not end in a zero.
 void drawText(Font* font, const char* text, int count, int left, int top, std::uint32_t argb);
+// The extent drawText gives the same text: the widest line, and the lines' height.
+Size measureText(Font* font, const char* text, int count);
 
 // Window. The front end (window.cpp) checks the arguments, keeps to one
 // window at a time, and owns the frame clock and the input state (input.h);

@@ -170,5 +170,11 @@ void drawText(Font* font, const char* text, int count, int left, int top, std::u
   d3d(font)->DrawTextA(nullptr, text, count, &rect, DT_NOCLIP, argb);
 }
 
+Size measureText(Font* font, const char* text, int count) {
+  RECT rect = {0, 0, 0, 0};
+  d3d(font)->DrawTextA(nullptr, text, count, &rect, DT_CALCRECT | DT_NOCLIP, 0xFFFFFFFFu);
+  return Size{static_cast<int>(rect.right - rect.left), static_cast<int>(rect.bottom - rect.top)};
+}
+
 }  // namespace platform
 }  // namespace veltra

@@ -55,6 +55,7 @@ void closeWindow(vLWindow) {}
 Size textureSize(const Texture*) { return {}; }
 void drawSprite(Sprite*, const SpriteDraw&) {}
 void drawText(Font*, const char*, int, int, int, std::uint32_t) {}
+Size measureText(Font*, const char*, int) { return {}; }
 
 }  // namespace platform
 }  // namespace veltra

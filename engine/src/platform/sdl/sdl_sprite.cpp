@@ -85,24 +85,32 @@ void drawSprite(Sprite*, const SpriteDraw& d) {
   Texture& texture = *d.texture;
   SDL_Renderer* r = sdl::liveRenderer();
   if (!texture.texture || !r) return;
-  // SDL turns the destination rectangle about a centre given relative to it;
-  // take the image's top-left corner, which the turn about the pivot sends to
-  // position + R(angle) (0 - pivot).
+  // SDL flips the source within the destination rectangle, then turns that
+  // rectangle about a centre given relative to it. Take its top-left corner,
+  // which the turn about the pivot sends to position + R(angle) (0 - pivot),
+  // with the pivot where a flip puts it.
+  const bool flipX = d.scaleX < 0, flipY = d.scaleY < 0;
+  const double sx = std::fabs(static_cast<double>(d.scaleX)), sy = std::fabs(static_cast<double>(d.scaleY));
+  const double cx = (flipX ? d.sourceWidth - static_cast<double>(d.pivotX) : d.pivotX) * sx;
+  const double cy = (flipY ? d.sourceHeight - static_cast<double>(d.pivotY) : d.pivotY) * sy;
   const double c = std::cos(static_cast<double>(d.radians)), s = std::sin(static_cast<double>(d.radians));
   const bool software = sdl::softwareRenderer();
   const double angle = settleAngle(d.radians * kRadToDeg);
-  const double x = settle(d.x - (d.pivotX * c - d.pivotY * s), software);
-  const double y = settle(d.y - (d.pivotX * s + d.pivotY * c), software);
+  const double x = settle(d.x - (cx * c - cy * s), software);
+  const double y = settle(d.y - (cx * s + cy * c), software);
   if (!(std::fabs(x) < kFarAway && std::fabs(y) < kFarAway) || !std::isfinite(angle)) return;
 
   setModulation(texture, d.argb);
-  const SDL_FRect dst{static_cast<float>(x), static_cast<float>(y), static_cast<float>(texture.width),
-                      static_cast<float>(texture.height)};
-  if (angle == 0.0) {
-    SDL_RenderCopyF(r, texture.texture, nullptr, &dst);
+  const SDL_Rect source{d.sourceX, d.sourceY, d.sourceWidth, d.sourceHeight};
+  const SDL_Rect* part = d.wholeTexture ? nullptr : &source;
+  const SDL_FRect dst{static_cast<float>(x), static_cast<float>(y), static_cast<float>(d.sourceWidth * sx),
+                      static_cast<float>(d.sourceHeight * sy)};
+  const int flip = (flipX ? SDL_FLIP_HORIZONTAL : 0) | (flipY ? SDL_FLIP_VERTICAL : 0);
+  if (angle == 0.0 && flip == 0) {
+    SDL_RenderCopyF(r, texture.texture, part, &dst);
   } else {
     const SDL_FPoint centre{0.0f, 0.0f};
-    SDL_RenderCopyExF(r, texture.texture, nullptr, &dst, angle, &centre, SDL_FLIP_NONE);
+    SDL_RenderCopyExF(r, texture.texture, part, &dst, angle, &centre, static_cast<SDL_RendererFlip>(flip));
   }
 }
 
