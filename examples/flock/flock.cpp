@@ -1,13 +1,10 @@
-// Flock: herd the sheep into the pen before the time runs out.
+// Flock: herd the sheep into the pen before the time runs out. The arrow keys
+// (or W, A, S, D) run the dog, which shoves any sheep it meets; sheep shy away
+// from it. A left click barks where the pointer is (Space where the dog is)
+// and the sheep near it scatter. Enter plays again; Escape quits.
 //
-// The arrow keys (or W, A, S, D) run the dog, which shoves any sheep it meets;
-// sheep shy away from it. A left click barks where the pointer is (Space barks
-// where the dog is) and the sheep near it scatter. Enter plays again once the
-// round is over; Escape or closing the window quits.
-//
-// The whole game is written against veltra.h alone, with no platform code:
-// the same source builds on Linux and on Windows. It opens its pictures from
-// its own folder, where the build draws them (make_pictures.cpp).
+// Written against veltra.h alone, with no platform code, it builds on Linux
+// and on Windows. Its pictures lie in its folder (make_pictures.cpp draws them).
 // Exit status: 0 once the window closes (also when its display goes away,
 // which the engine reports in one line), 1 when no window or device can be made.
 #include <veltra/veltra.h>
@@ -32,7 +29,8 @@ constexpr float kDogStep = 1.1f;       // pixels a step that the keys move the d
 constexpr float kShyDistance = 130, kShyStep = 2.0f, kWanderStep = 0.12f, kWanderTurn = 30;
 constexpr float kFlockPull = 0.1f, kFlockSpread = 50;  // a sheep drifts back to the others
 constexpr float kBarkReach = 150, kBarkPush = 9;
-constexpr double kBarkShown = 0.4, kBarkRest = 0.6;  // seconds
+constexpr double kBarkShown = 0.5, kBarkRest = 0.6, kBleatShown = 0.6;  // seconds
+constexpr double kDogFramesPerSecond = 12;
 
 // A generator of its own, so every platform plays the same flock.
 class Random {
@@ -84,27 +82,11 @@ void keepInField(vLPhysX& mass, float range) {
   if (mass.GetY() > kHeight - range) mass.SetY(kHeight - range);
 }
 
-// A physics step turns every move into velocity, so masses are put in new
-// places in two steps with no inertia, each on a layer of its own: the first
-// spends their speed, the second carries each the second half of its way.
-void placeStill(std::vector<vLPhysX*>& masses, const std::vector<vLVector2>& places) {
-  PhysXInertion(0);
-  for (std::size_t i = 0; i < masses.size(); ++i) masses[i]->SetZ(-1.0f - static_cast<float>(i));
-  PhysXUpdate();
-  for (std::size_t i = 0; i < masses.size(); ++i) {
-    masses[i]->SetX((masses[i]->GetX() + places[i].x) / 2);
-    masses[i]->SetY((masses[i]->GetY() + places[i].y) / 2);
-  }
-  PhysXUpdate();
-  for (vLPhysX* mass : masses) mass->SetZ(0);
-  PhysXInertion(kGlide);
-}
-
 struct Sheep {
   vLPhysX mass;
-  float heading = 0;  // where it wanders
-  float facing = 0;   // where it looks: the way it last moved
-  vLVector2 last{};
+  float heading = 0;      // where it wanders
+  float facing = 0;       // where it looks: the way it last moved
+  double bleatUntil = 0;  // shoved by the dog, it says so for a moment
 };
 
 class Game {
@@ -118,10 +100,12 @@ class Game {
   void step();
   void herd(Sheep& sheep);
   void bark(vLVector2 where);
+  void bleat();
   void draw();
+  void drawCentred(int font, const char* text, float y, int red, int green, int blue);
 
   vLDevice device_;
-  vLMaterial sheepPicture_, dogPicture_, penPicture_, barkPicture_, font_;
+  vLMaterial sheepPicture_, dogPicture_, penPicture_, barkPicture_, font_, smallFont_;
   Random random_;
   std::vector<Sheep> sheep_;
   vLPhysX dog_;
@@ -146,6 +130,7 @@ bool Game::start(vLWindow window, const std::string& folder) {
   penPicture_ = picture(folder, kPenPicture);
   barkPicture_ = picture(folder, kBarkPicture);
   font_.CreateFontA(18, true, "Verdana");
+  smallFont_.CreateFontA(13, true, "Verdana");
   dog_.NewPhysX();
   dog_.SetRange(kDogRange);
   sheep_.resize(kSheep);
@@ -158,15 +143,14 @@ bool Game::start(vLWindow window, const std::string& folder) {
 }
 
 void Game::newRound() {
-  std::vector<vLPhysX*> masses{&dog_};
-  std::vector<vLVector2> places{{90, 410, 0}};
+  PhysXInertion(kGlide);
+  dog_.Place(90, 410);
+  dog_.SetVelocity(0, 0);
   for (Sheep& s : sheep_) {
-    masses.push_back(&s.mass);
-    places.push_back({random_.between(40, 330), random_.between(60, 440), 0});
+    s.mass.Place(random_.between(150, 360), random_.between(60, 420));  // clear of the dog
+    s.mass.SetVelocity(0, 0);
     s.heading = random_.between(0, 360);
-    s.last = places.back();
   }
-  placeStill(masses, places);
   roundStart_ = vLTime();
   endedAt_ = -1;
   lag_ = 0;
@@ -214,16 +198,27 @@ void Game::step() {
   if (out > 0) flockMiddle_ = {sum.x / out, sum.y / out, 0};
   for (Sheep& s : sheep_) herd(s);
   PhysXUpdate();
+  bleat();
   keepInField(dog_, kDogRange);
   keepToFence(dog_, kDogRange);
   penned_ = 0;
   for (Sheep& s : sheep_) {
     keepInField(s.mass, kSheepRange);
     keepToFence(s.mass, kSheepRange);
-    const vLVector2 here = at(s.mass);
-    if (vLPointDistance(s.last, here) > 0.3f) s.facing = vLPointDirection(s.last, here);
-    s.last = here;
-    penned_ += inPen(here, kSheepRange);
+    const vLVector2 velocity{s.mass.GetVelX(), s.mass.GetVelY(), 0};
+    if (vLPointDistance({}, velocity) > 0.25f) s.facing = vLPointDirection({}, velocity);
+    penned_ += inPen(at(s.mass), kSheepRange);
+  }
+}
+
+// Every sheep the step found the dog pushing against.
+void Game::bleat() {
+  for (int i = 0; i < PhysXContactCount(); ++i) {
+    const vLContact c = PhysXContact(i);
+    if (c.a != dog_.handle && c.b != dog_.handle) continue;
+    const int shoved = c.a == dog_.handle ? c.b : c.a;
+    for (Sheep& s : sheep_)
+      if (s.mass.handle == shoved) s.bleatUntil = vLTime() + kBleatShown;
   }
 }
 
@@ -247,34 +242,52 @@ void Game::frame() {
   draw();
 }
 
+void Game::drawCentred(int font, const char* text, float y, int red, int green, int blue) {
+  const float width = device_.MeasureT(font, text).x;
+  device_.DrawT(font, text, {(kWidth - width) / 2, y, 0}, red, green, blue);
+}
+
 void Game::draw() {
+  const double now = vLTime();
   device_.Clear(86, 140, 62);
   device_.BeginRender();
-  device_.SetTexture(penPicture_);
   const float penPivot = kPenSize / 2.0f;
   device_.Draw(penPicture_, {kPenX, kPenY, 0}, {penPivot, penPivot, 0}, 0, 0, 0, 0);
-  device_.SetTexture(sheepPicture_);
-  for (const Sheep& s : sheep_)
-    device_.Draw(sheepPicture_, at(s.mass), {kSheepSize / 2.0f, kSheepSize / 2.0f, 0}, s.facing, 0, 0, 0);
-  device_.SetTexture(dogPicture_);
-  const float dogFacing = vLPointDirection(at(dog_), vLMousePosition());
-  device_.Draw(dogPicture_, at(dog_), {kDogSize / 2.0f, kDogSize / 2.0f, 0}, dogFacing, 0, 0, 0);
-  if (vLTime() - lastBark_ < kBarkShown) {
-    device_.SetTexture(barkPicture_);
-    device_.Draw(barkPicture_, barkAt_, {kBarkSize / 2.0f, kBarkSize / 2.0f, 0}, 0, 0, 0, 0);
+  // Penned sheep take on the straw's colour.
+  for (const Sheep& s : sheep_) {
+    const int blue = inPen(at(s.mass), kSheepRange) ? 170 : 255;
+    device_.DrawEx(sheepPicture_, at(s.mass), {kSheepSize / 2.0f, kSheepSize / 2.0f, 0}, s.facing, {1, 1, 0},
+                   {0, 0, 0, 0}, 255, 245, blue, 255);
   }
+  // The dog runs through the frames of its sheet while it moves.
+  const bool running = vLPointDistance({}, {dog_.GetVelX(), dog_.GetVelY(), 0}) > 0.3f;
+  const int frame = running ? static_cast<int>(now * kDogFramesPerSecond) % kDogFrames : 0;
+  const vLRect dogFrame{static_cast<float>(frame * kDogSize), 0, kDogSize, kDogSize};
+  device_.DrawEx(dogPicture_, at(dog_), {kDogSize / 2.0f, kDogSize / 2.0f, 0},
+                 vLPointDirection(at(dog_), vLMousePosition()), {1, 1, 0}, dogFrame, 255, 255, 255, 255);
+  // A bark: a ring that grows from the spot and fades at the end.
+  const float barkAge = static_cast<float>((now - lastBark_) / kBarkShown);
+  if (barkAge < 1) {
+    const float grow = 0.4f + 0.6f * barkAge, fade = barkAge < 0.6f ? 1 : (1 - barkAge) / 0.4f;
+    device_.DrawEx(barkPicture_, barkAt_, {kBarkSize / 2.0f, kBarkSize / 2.0f, 0}, 0, {grow, grow, 0}, {0, 0, 0, 0},
+                   255, 255, 255, static_cast<int>(255 * fade));
+  }
+  const float baaWidth = device_.MeasureT(smallFont_.font, "baa!").x;
+  for (const Sheep& s : sheep_)
+    if (now < s.bleatUntil)
+      device_.DrawT(smallFont_.font, "baa!", {s.mass.GetX() - baaWidth / 2, s.mass.GetY() - 30, 0}, 255, 255, 255);
 
-  const double end = endedAt_ < 0 ? vLTime() : endedAt_;
+  const double end = endedAt_ < 0 ? now : endedAt_;
   const int left = static_cast<int>(kRoundSeconds - (end - roundStart_) + 0.999);
   char line[96];
   std::snprintf(line, sizeof line, "Penned %d of %d     Time %d", penned_, kSheep, left > 0 ? left : 0);
-  device_.DrawT(font_.font, line, {12, 10, 0}, 255, 255, 255);
+  drawCentred(font_.font, line, 10, 255, 255, 255);
   if (endedAt_ >= 0) {
     if (penned_ == kSheep)
       std::snprintf(line, sizeof line, "All penned with %d s to spare!   Enter: play again", left);
     else
       std::snprintf(line, sizeof line, "Time! %d of %d penned.   Enter: play again", penned_, kSheep);
-    device_.DrawT(font_.font, line, {12, 36, 0}, 255, 230, 90);
+    drawCentred(font_.font, line, 36, 255, 230, 90);
   }
   device_.EndRender();
   device_.DrawAll();

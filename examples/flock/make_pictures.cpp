@@ -1,6 +1,6 @@
-// Draws Flock's pictures into the folder given: a sheep and a dog seen from
-// above and facing right (the game turns them), the round fence of the pen and
-// the ring of a bark. Standard C++ alone, so the game's folder builds anywhere.
+// Draws Flock's pictures into the folder given: a sheep and the frames of a
+// running dog seen from above and facing right (the game turns them), the
+// round fence of the pen and the ring of a bark. Standard C++ alone, so the game's folder builds anywhere.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -116,16 +116,23 @@ Rgba sheep(float x, float y) {
   return {246 * shade, 244 * shade, 236 * shade, 1};
 }
 
-Rgba dog(float x, float y) {
-  const float c = flock::kDogSize / 2.0f;
-  if (around(x, y, c + 15, c) < 1.8f) return {20, 16, 14, 1};                            // nose
-  if (inEllipse(x, y, c + 7, c - 6, 3, 2.2f) || inEllipse(x, y, c + 7, c + 6, 3, 2.2f))  // ears
-    return {82, 46, 22, 1};
+// The dog's sheet: kDogFrames frames of its run side by side, its legs
+// swinging in pairs, front left with back right.
+Rgba dog(float sheetX, float y) {
+  const int frame = std::min(static_cast<int>(sheetX) / flock::kDogSize, flock::kDogFrames - 1);
+  const float x = sheetX - static_cast<float>(frame * flock::kDogSize), c = flock::kDogSize / 2.0f;
+  if (around(x, y, c + 15, c) < 1.8f) return {20, 16, 14, 1};                                                    // nose
+  if (inEllipse(x, y, c + 7, c - 6, 3, 2.2f) || inEllipse(x, y, c + 7, c + 6, 3, 2.2f)) return {82, 46, 22, 1};  // ears
   if (around(x, y, c + 9, c) < 6.5f || inEllipse(x, y, c - 3, c, 12, 8)) {
     const float white = inEllipse(x, y, c + 1, c, 6, 5) ? 1.0f : 0.0f;  // a white chest
     return {176 + 70 * white, 102 + 140 * white, 46 + 190 * white, 1};
   }
-  if (inEllipse(x, y, c - 17, c, 4, 1.8f)) return {140, 80, 36, 1};  // tail
+  const float swing = 3.0f * std::sin(frame * 1.5707964f);
+  for (float side : {-1.0f, 1.0f})
+    if (inEllipse(x, y, c + 5 + side * swing, c + side * 8.5f, 2.5f, 1.8f) ||
+        inEllipse(x, y, c - 9 - side * swing, c + side * 8.5f, 2.5f, 1.8f))
+      return {96, 54, 24, 1};                                                    // paws
+  if (inEllipse(x, y, c - 17, c + swing / 2, 4, 1.8f)) return {140, 80, 36, 1};  // tail
   return {0, 0, 0, 0};
 }
 
@@ -163,15 +170,15 @@ int main(int argc, char** argv) {
   }
   const struct {
     const char* name;
-    int size;
+    int width, height;
     Shape shape;
-  } pictures[] = {{flock::kSheepPicture, flock::kSheepSize, sheep},
-                  {flock::kDogPicture, flock::kDogSize, dog},
-                  {flock::kPenPicture, flock::kPenSize, pen},
-                  {flock::kBarkPicture, flock::kBarkSize, barkRing}};
+  } pictures[] = {{flock::kSheepPicture, flock::kSheepSize, flock::kSheepSize, sheep},
+                  {flock::kDogPicture, flock::kDogSize * flock::kDogFrames, flock::kDogSize, dog},
+                  {flock::kPenPicture, flock::kPenSize, flock::kPenSize, pen},
+                  {flock::kBarkPicture, flock::kBarkSize, flock::kBarkSize, barkRing}};
   for (const auto& p : pictures) {
     const std::string path = std::string(argv[1]) + "/" + p.name;
-    if (!writePng(path, render(p.size, p.size, p.shape))) {
+    if (!writePng(path, render(p.width, p.height, p.shape))) {
       std::fprintf(stderr, "make_pictures: cannot write \"%s\"\n", path.c_str());
       return 1;
     }

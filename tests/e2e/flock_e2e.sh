@@ -52,16 +52,16 @@ if [ "$mode" = play ]; then
   xdotool keydown Right sleep 1 keyup Right sleep 0.3
   grab "$window" "$out/ran.png"
   read -r x1 y1 <<<"$(dog_at "$out/ran.png")"
-  awk -v x0="$x0" -v x1="$x1" -v y0="$y0" -v y1="$y1" 'BEGIN { exit !(x1 - x0 > 60 && (y1 - y0) ^ 2 < 100) }' ||
+  awk -v x0="$x0" -v x1="$x1" -v y0="$y0" -v y1="$y1" 'BEGIN { exit !(x1 - x0 > 60 && (y1 - y0) ^ 2 < 225) }' ||
     fail "the dog did not run right: from $x0,$y0 to $x1,$y1 (see $out/ran.png)"
 
-  # A click barks: a ring round the pointer, for a moment.
+  # A click barks: a ring round the pointer, growing, for a moment.
   barked=""
   for _ in 1 2 3; do
     xdotool mousemove --window "$window" 250 300 click 1
     grab "$window" "$out/bark.png"
     box="$(colour_box "$out/bark.png" "$ring" 10)"
-    if [ "$(colour_count "$out/bark.png" "$ring" 10)" -gt 400 ] &&
+    if [ "$(colour_count "$out/bark.png" "$ring" 10)" -gt 150 ] &&
       awk -F'[x+]' '{ exit !(($3 + $1 / 2 - 250) ^ 2 < 64 && ($4 + $2 / 2 - 300) ^ 2 < 64) }' <<<"$box"; then
       barked=yes
       break

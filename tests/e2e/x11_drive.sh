@@ -17,6 +17,9 @@ drive_setup() {
     drive_run=("$drive_root/scripts/wine-run.sh" "$drive_build")
   else
     drive_run=()
+    # Named, the X11 video driver is the only one SDL tries: a slow server
+    # then gives a clear failure, not a wander to another driver.
+    export SDL_VIDEODRIVER=x11
   fi
 }
 
