@@ -222,3 +222,23 @@ TEST_F(SdlDevice, AGoneWindowStopsDrawingAndEachWindowKeepsItsTextures) {
   device.Draw(onFirst, vLVector2{p.x, p.y, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
   EXPECT_EQ(pixels::countDifferences(grabFrame(), p), 0);
 }
+
+TEST(SdlWindow, WithNoDisplayNoWindowOpensUnseenAndTheLineSaysWhy) {
+  // Without a display SDL falls back to its offscreen driver: a game would
+  // run on with nobody to see it, unless that driver was asked for.
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  unsetenv("SDL_VIDEODRIVER");
+  SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(vLOpenWindow("unseen", 64, 64), nullptr);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  const std::size_t line = err.find("veltra: ");
+  ASSERT_NE(line, std::string::npos) << err;
+  EXPECT_EQ(err.find("veltra: ", line + 1), std::string::npos) << "one line: " << err;
+  EXPECT_NE(err.find("veltra: cannot open window \"unseen\": no display", line), std::string::npos) << err;
+
+  headless::useHeadlessDisplay();  // named, it may
+  EXPECT_NE(vLOpenWindow("seen off screen", 64, 64), nullptr);
+  vLCloseWindow();
+}

@@ -28,6 +28,9 @@ namespace sdl {
 // Every drawing call goes through this, so nothing touches a dead renderer.
 SDL_Renderer* liveRenderer();
 bool softwareRenderer();  // the live renderer draws in software
+// SDL's video driver shows nothing on any display (offscreen, dummy): there
+// is nothing to pace to, and no window to show unless asked for by name.
+bool headlessVideoDriver();
 // The display the window lived on went away (its X server ended): nothing
 // more can be drawn or read, and nothing may talk to it.
 bool displayGone();

@@ -36,11 +36,6 @@ std::uint32_t gLastRendererId = 0;
 // dies with the window: back on a window, its textures draw again.
 constexpr const char* kRendererIdKey = "veltra.renderer";
 
-bool isHeadlessDriver() {
-  const char* driver = SDL_GetCurrentVideoDriver();
-  return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-}
-
 void setUpPacing(SDL_Window* window, bool vsync) {
   Device& d = gDevice;
   SDL_DisplayMode mode;
@@ -48,7 +43,7 @@ void setUpPacing(SDL_Window* window, bool vsync) {
   if (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0) hz = mode.refresh_rate;
   d.interval = SDL_GetPerformanceFrequency() / static_cast<Uint64>(hz);
   // No display to pace to when headless; SDL_RENDER_VSYNC=0 asks for no pacing at all.
-  d.pace = !isHeadlessDriver() && SDL_GetHintBoolean(SDL_HINT_RENDER_VSYNC, SDL_TRUE);
+  d.pace = !headlessVideoDriver() && SDL_GetHintBoolean(SDL_HINT_RENDER_VSYNC, SDL_TRUE);
   d.selfPaced = !vsync;
   d.quickPresents = 0;
   d.lastPresent = d.nextPresent = 0;
@@ -76,6 +71,14 @@ void pacePresent() {
 }
 
 }  // namespace
+
+bool headlessVideoDriver() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver) return false;
+  for (const char* headless : {"offscreen", "dummy", "evdev"})
+    if (std::strcmp(driver, headless) == 0) return true;
+  return false;
+}
 
 SDL_Renderer* liveRenderer() {
   Device& d = gDevice;

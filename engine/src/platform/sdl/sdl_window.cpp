@@ -2,6 +2,8 @@
 // input state, and the end of the display it lives on.
 #include <SDL.h>
 #include <SDL_syswm.h>
+
+#include <string>
 #if defined(VELTRA_HAVE_X11)
 #include <X11/Xlib.h>
 #endif
@@ -142,6 +144,15 @@ vLWindow openWindow(const char* title, int width, int height, Why& why) {
   }
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     why = SDL_GetError();
+    return nullptr;
+  }
+  // With no display SDL falls back to a driver that shows nothing, and the
+  // game would run on unseen: only one named in SDL_VIDEODRIVER may do that.
+  const char* named = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  if (sdl::headlessVideoDriver() && !(named && SDL_strcasecmp(named, SDL_GetCurrentVideoDriver()) == 0)) {
+    why = std::string("no display to show it on (SDL found only its \"") + SDL_GetCurrentVideoDriver() +
+          "\" driver): set DISPLAY, or SDL_VIDEODRIVER to draw off screen on purpose";
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return nullptr;
   }
   const Uint32 shown = SDL_WINDOW_SHOWN;
