@@ -23,7 +23,7 @@ namespace {
 
 constexpr int kSheep = 9;
 constexpr double kRoundSeconds = 60, kStepSeconds = 1.0 / 60;
-constexpr int kMostStepsPerFrame = 5;  // after a stall the game slows rather than jumps
+constexpr int kMostStepsPerFrame = 8;  // below 7.5 frames a second the game slows rather than jumps
 constexpr float kGlide = 0.8f;         // the share of its speed a mass keeps each step
 constexpr float kDogStep = 1.1f;       // pixels a step that the keys move the dog
 constexpr float kShyDistance = 130, kShyStep = 2.0f, kWanderStep = 0.12f, kWanderTurn = 30;

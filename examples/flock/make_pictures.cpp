@@ -156,7 +156,7 @@ Rgba pen(float x, float y) {
 
 Rgba barkRing(float x, float y) {
   const float c = flock::kBarkSize / 2.0f, d = around(x, y, c, c);
-  if (std::fabs(d - (c - 4)) < 2.5f) return {255, 236, 80, 1};
+  if (std::fabs(d - (c - 5)) < 4) return {255, 236, 80, 1};  // thick enough to show when drawn small
   if (std::fabs(d - (c - 16)) < 1.5f) return {255, 236, 80, 0.6f};
   return {0, 0, 0, 0};
 }

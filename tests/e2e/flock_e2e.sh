@@ -49,7 +49,7 @@ if [ "$mode" = play ]; then
   wait_for_field "$out/start.png"
   read -r x0 y0 <<<"$(dog_at "$out/start.png")"
   focus "$window"
-  xdotool keydown Right sleep 1 keyup Right sleep 0.3
+  xdotool keydown Right sleep 1.5 keyup Right sleep 0.3
   grab "$window" "$out/ran.png"
   read -r x1 y1 <<<"$(dog_at "$out/ran.png")"
   awk -v x0="$x0" -v x1="$x1" -v y0="$y0" -v y1="$y1" 'BEGIN { exit !(x1 - x0 > 60 && (y1 - y0) ^ 2 < 225) }' ||
@@ -59,6 +59,7 @@ if [ "$mode" = play ]; then
   barked=""
   for _ in 1 2 3; do
     xdotool mousemove --window "$window" 250 300 click 1
+    sleep 0.1
     grab "$window" "$out/bark.png"
     box="$(colour_box "$out/bark.png" "$ring" 10)"
     if [ "$(colour_count "$out/bark.png" "$ring" 10)" -gt 150 ] &&
