@@ -29,7 +29,9 @@ case "$action" in
     # -displayfd lets Xvfb pick a free display, so several builds can run at once.
     exec 3> "$dir/display.tmp"
     # Daemons keep no descriptor of ours open, or ctest would wait for them.
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp < /dev/null > "$dir/xvfb.log" 2>&1 &
+    # -noreset: a server that resets when its last client leaves refuses
+    # whoever connects meanwhile (see scripts/with-xvfb.sh).
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset < /dev/null > "$dir/xvfb.log" 2>&1 &
     echo $! > "$dir/xvfb.pid"
     exec 3>&-
     for _ in $(seq 100); do

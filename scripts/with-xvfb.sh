@@ -7,7 +7,10 @@ set -euo pipefail
 command -v Xvfb >/dev/null || { echo "veltra: Xvfb not found; run ./scripts/install-deps.sh headless" >&2; exit 77; }
 dir="$(mktemp -d)"
 mkfifo "$dir/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
+# -noreset: by default the server resets whenever its last client leaves, and
+# refuses whoever connects meanwhile (a game starting while a driver polls
+# for its window then finds "no display").
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/display" 2>"$dir/xvfb.log" &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true; wait "$xvfb" 2>/dev/null || true; rm -rf "$dir"' EXIT
 # A cold machine may take many seconds to load the server and its keymaps.

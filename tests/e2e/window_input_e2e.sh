@@ -19,9 +19,23 @@ trap 'kill "$program" 2>/dev/null || true' EXIT
 find_window "$title" 30 || fail "no \"$title\" window: $(cat "$out/echo.err")"
 for _ in $(seq 100); do grep -q '^open' "$out/echo.out" && break; sleep 0.1; done
 
-read -r x y w h <<<"$(geometry "$window")"
+# What the program said goes with any failure from here on.
+fail() {
+  echo "FAIL: $*"
+  echo "input_echo's output, last lines:"
+  tail -n 20 "$out/echo.out" "$out/echo.err"
+  exit 1
+}
+
+# Its size and fixed-size hints, as soon as the window manager could see them.
+for _ in $(seq 20); do
+  read -r x y w h <<<"$(geometry "$window")"
+  hints="$(xprop -id "$window" WM_NORMAL_HINTS)"
+  [ "$w $h" = "320 240" ] && grep -q "minimum size: 320 by 240" <<<"$hints" &&
+    grep -q "maximum size: 320 by 240" <<<"$hints" && break
+  sleep 0.1
+done
 [ "$w $h" = "320 240" ] || fail "the client area is $w x $h, not 320 x 240"
-hints="$(xprop -id "$window" WM_NORMAL_HINTS)"
 grep -q "minimum size: 320 by 240" <<<"$hints" && grep -q "maximum size: 320 by 240" <<<"$hints" ||
   fail "the window can be resized: $hints"
 
