@@ -84,11 +84,12 @@ bool decodeOgg(const std::uint8_t* data, std::size_t size, Pcm& out, DecodeNotes
     out.samples.insert(out.samples.end(), block, block + static_cast<std::size_t>(got) * channels);
   }
   error = stb_vorbis_get_error(vorbis.get());
+  if (out.samples.empty()) {
+    // A file cut after its headers decodes to nothing without an error.
+    notes.error = error != VORBIS__no_error ? errorText(error) : "it ends before any audio";
+    return false;
+  }
   if (error != VORBIS__no_error) {
-    if (out.samples.empty()) {
-      notes.error = errorText(error);
-      return false;
-    }
     notes.warning =
         std::string(errorText(error)) + "; loaded the " + std::to_string(out.frames()) + " frames before the fault";
   }
