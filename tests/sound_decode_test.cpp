@@ -176,7 +176,34 @@ TEST(SoundDecode, BrokenOggFilesGiveAnErrorOrWhatCameBeforeTheFault) {
   EXPECT_GT(partial, 0);
   DecodeNotes notes;
   clipOf(Bytes{'O', 'g', 'g', 'S', 0, 2, 0, 0}, &notes);
-  EXPECT_EQ(notes.error, "its Ogg pages are broken");
+  EXPECT_EQ(notes.error, "it ends early");
+}
+
+TEST(SoundDecode, RefusesOggCommentLengthsThatRunPastTheirPacket) {
+  // The comment packet opens the second page, after the first page's 30-byte packet.
+  const Bytes whole = chordOgg();
+  const std::size_t packet = 58 + 27 + whole[58 + 26];
+  ASSERT_EQ(std::string(whole.begin() + packet, whole.begin() + packet + 7), "\x03vorbis");
+  const std::uint32_t vendor = whole[packet + 7] | whole[packet + 8] << 8;
+  const std::size_t count = packet + 11 + vendor;
+  struct Case {
+    std::size_t at;
+    std::uint32_t value;
+  } cases[] = {
+      {packet + 7, 0xFFFFFFFFu},  // a vendor "length" that wraps to an empty allocation
+      {packet + 7, 0x7FFFFFF0u},  // one that does not fit
+      {count, 0x20000001u},       // a count whose pointer array would overflow
+      {count, 0x00010000u},       // more comments than bytes left
+      {count, 1},                 // a comment the packet has no room for (this file has none)
+  };
+  for (const Case& c : cases) {
+    Bytes bad = whole;
+    put32(bad, c.at, c.value);
+    DecodeNotes notes;
+    const Clip clip = clipOf(bad, &notes);
+    EXPECT_EQ(notes.error, "its comment header is broken") << std::hex << c.value;
+    EXPECT_EQ(clip.frames, 0u);
+  }
 }
 
 TEST(SoundResample, FollowsTheExactLinearRule) {
