@@ -5,9 +5,11 @@
 
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <string>
 
 #include "audio/resample.h"
+#include "audio/vorbis_samples.h"
 #include "audio/wav.h"
 #include "sound_files.h"
 
@@ -204,6 +206,28 @@ TEST(SoundDecode, RefusesOggCommentLengthsThatRunPastTheirPacket) {
     EXPECT_EQ(notes.error, "its comment header is broken") << std::hex << c.value;
     EXPECT_EQ(clip.frames, 0u);
   }
+}
+
+TEST(SoundDecode, RoundsVorbisSamplesAsTheDecoderDoesAndMixesDownBySpeakerLayout) {
+  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+  struct Case {
+    float x;
+    std::int16_t sample;
+  } cases[] = {{0, 0},       {0.25f, 8192}, {0.5f / 32768, 0}, {1.5f / 32768, 2}, {1.0f / 32768, 1},
+               {-3e-5f, -1}, {1, 32767},    {-1, -32768},      {1.5f, 32767},     {-7, -32768},
+               {nan, 0},     {inf, 32767},  {-inf, -32768}};
+  for (const Case& c : cases) EXPECT_EQ(veltra::audio::vorbisSample(c.x), c.sample) << c.x;
+
+  // Three channels are left, centre, right; six are front left, centre, front
+  // right, rear left, rear right and the low-frequency channel, left out.
+  const float l[] = {0.5f}, centre[] = {0.5f}, r[] = {-0.5f}, none[] = {0}, lfe[] = {1};
+  const float* three[] = {l, centre, r};
+  const float* six[] = {none, none, none, l, r, lfe};
+  std::vector<std::int16_t> out;
+  veltra::audio::appendVorbisFrames(three, 3, 1, out);
+  veltra::audio::appendVorbisFrames(six, 6, 1, out);
+  // (0.5 + 0.25) / 1.5 and (-0.5 + 0.25) / 1.5; then 0.5 / 2.5 and -0.5 / 2.5.
+  EXPECT_EQ(out, (std::vector<std::int16_t>{16384, -5461, 6554, -6554}));
 }
 
 TEST(SoundResample, FollowsTheExactLinearRule) {

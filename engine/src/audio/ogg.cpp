@@ -11,6 +11,8 @@
 #define STB_VORBIS_NO_PUSHDATA_API
 #include <stb_vorbis.h>
 
+#include "audio/vorbis_samples.h"
+
 namespace veltra::audio {
 namespace {
 
@@ -138,23 +140,26 @@ bool decodeOgg(const std::uint8_t* data, std::size_t size, Pcm& out, DecodeNotes
                   " to " + std::to_string(kMaxRate) + " Hz";
     return false;
   }
-  const int channels = info.channels >= 2 ? 2 : 1;
+  if (info.channels > kMaxVorbisChannels) {
+    notes.error = std::to_string(info.channels) + " channels (up to " + std::to_string(kMaxVorbisChannels) + " play)";
+    return false;
+  }
   const std::uint64_t maxFrames = std::uint64_t{info.sample_rate} * kMaxSeconds;
   out.rate = info.sample_rate;
-  out.channels = channels;
+  out.channels = info.channels >= 2 ? 2 : 1;
   out.samples.clear();
-  // Pulled in blocks rather than by the decoder's frames, whose stated
-  // largest size is not a bound.
-  constexpr int kBlockFrames = 4096;
-  short block[kBlockFrames * 2];
+  // Frame by frame as floats: the decoder's own integer output overflows a
+  // signed int on the wild values of a broken stream.
   for (;;) {
-    const int got = stb_vorbis_get_samples_short_interleaved(vorbis.get(), channels, block, kBlockFrames * channels);
+    int channels = 0;
+    float** planes = nullptr;
+    const int got = stb_vorbis_get_frame_float(vorbis.get(), &channels, &planes);
     if (got <= 0) break;
     if (out.frames() + static_cast<std::uint64_t>(got) > maxFrames) {
       notes.error = "it is longer than " + std::to_string(kMaxSeconds / 60) + " minutes";
       return false;
     }
-    out.samples.insert(out.samples.end(), block, block + static_cast<std::size_t>(got) * channels);
+    appendVorbisFrames(planes, channels, got, out.samples);
   }
   error = stb_vorbis_get_error(vorbis.get());
   if (out.samples.empty()) {

@@ -14,7 +14,7 @@ endif()
 function(veltra_add_audio_sources target)
   set(dir ${CMAKE_CURRENT_FUNCTION_LIST_DIR})
   target_sources(${target} PRIVATE ${dir}/decode.cpp ${dir}/mixer.cpp ${dir}/ogg.cpp ${dir}/resample.cpp
-                                   ${dir}/stb_vorbis.c ${dir}/wav.cpp)
+                                   ${dir}/stb_vorbis.c ${dir}/vorbis_samples.cpp ${dir}/wav.cpp)
   target_include_directories(${target} SYSTEM PRIVATE ${VELTRA_STB_INCLUDE_DIR}/stb)
   target_include_directories(${target} PRIVATE ${dir}/..)
 endfunction()
