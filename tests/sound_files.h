@@ -46,3 +46,13 @@ inline veltra::audio::Clip clipOf(const Bytes& bytes, veltra::audio::DecodeNotes
   veltra::audio::decodeSound(bytes.data(), bytes.size(), clip, notes ? *notes : local);
   return clip;
 }
+
+// The engine's own lines in captured stderr (Wine adds lines of its own).
+inline std::vector<std::string> veltraLines(const std::string& text) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    if (text.compare(start, 8, "veltra: ") == 0) out.push_back(text.substr(start, end - start));
+  }
+  return out;
+}

@@ -76,15 +76,6 @@ std::vector<std::int16_t> readCapture(const std::string& path) {
   return samples;
 }
 
-std::vector<std::string> veltraLines(const std::string& text) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-    if (text.compare(start, 8, "veltra: ") == 0) out.push_back(text.substr(start, end - start));
-  }
-  return out;
-}
-
 }  // namespace
 
 TEST_F(SoundOutput, CarriesTheEnginesOwnMixSampleForSample) {

@@ -34,15 +34,6 @@ class Sound : public FreshEngine {
 };
 using SoundDeathTest = Sound;
 
-std::vector<std::string> veltraLines(const std::string& text) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-    if (text.compare(start, 8, "veltra: ") == 0) out.push_back(text.substr(start, end - start));
-  }
-  return out;
-}
-
 const veltra::audio::Clip* slot(const vLSound& s) { return veltra::audio::soundTable().at(s.handle); }
 
 }  // namespace
