@@ -5,8 +5,7 @@ if(NOT TARGET brickfall)
   return()
 endif()
 get_target_property(_brickfall_build_dir brickfall RUNTIME_OUTPUT_DIRECTORY)
-set(_brickfall_pictures ${_brickfall_build_dir}/block.png ${_brickfall_build_dir}/paletka.png
-                        ${_brickfall_build_dir}/kulka.png)
+list(TRANSFORM BRICKFALL_PICTURE_NAMES PREPEND ${_brickfall_build_dir}/ OUTPUT_VARIABLE _brickfall_pictures)
 
 # On Windows the game is one folder: Brickfall.exe started from it finds
 # Veltra.dll and its pictures beside itself.
@@ -26,7 +25,7 @@ set_target_properties(brickfall PROPERTIES INSTALL_RPATH "$ORIGIN/${_brickfall_t
 install(TARGETS brickfall RUNTIME DESTINATION ${BRICKFALL_PROGRAM_DIR})
 
 install(FILES ${_brickfall_pictures} DESTINATION ${BRICKFALL_DATA_DIR})
-install(FILES ${_brickfall_build_dir}/kulka.png DESTINATION ${CMAKE_INSTALL_DATADIR}/pixmaps RENAME brickfall.png)
+install(FILES ${_brickfall_build_dir}/${BRICKFALL_BALL_PICTURE} DESTINATION ${CMAKE_INSTALL_DATADIR}/pixmaps RENAME brickfall.png)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/brickfall.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 get_target_property(_brickfall_name brickfall OUTPUT_NAME)

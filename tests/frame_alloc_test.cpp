@@ -2,6 +2,7 @@
 // not in the rules step, not in a whole Brickfall frame, not in the sound
 // output's callback. Counted are the C++ allocations (global operator new,
 // replaced here) and SDL's own (through its memory functions).
+#include <SDL.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -10,8 +11,9 @@
 #include <thread>
 
 #include "audio/sound.h"
+#include "brickfall_names.h"
 #include "game.h"
-#include "headless_sdl.h"
+#include "headless.h"
 #include "rules.h"
 #include "sound_files.h"
 
@@ -95,13 +97,17 @@ using FrameAllocations = Headless;
 
 TEST_F(FrameAllocations, NoneInTheEngineDrawPath) {
   countSdlAllocations();
-  vLMaterial block, font;
+  vLMaterial block, sheet, font;
   block.LoadTexture(writePng("alloc_block", 40, 20, opaque).c_str());
   block.CreateSprite();
+  sheet.LoadTexture(writePng("alloc_sheet", 40, 20, opaque).c_str());
+  sheet.CreateSprite();
   font.CreateFontA(16, true, "Verdana");
   char text[] = "Points: 42";
-  // Unrotated, as the game draws: SDL's software renderer builds temporary
-  // surfaces for every rotated copy, whoever asks for it.
+  // Unrotated, unscaled and unmirrored, as the game draws: SDL's software
+  // renderer builds temporary surfaces for every rotated, scaled or flipped
+  // copy, whoever asks for it, and maps a texture's blits again whenever its
+  // tint changes (so the tinted sheet is a texture of its own).
   const long count = allocationsOver(100, [&](int) {
     device.Clear(10, 20, 30);
     device.BeginRender();
@@ -110,6 +116,11 @@ TEST_F(FrameAllocations, NoneInTheEngineDrawPath) {
       device.Draw(block, vLVector2{static_cast<float>(i % 16 * 40 + 20), static_cast<float>(i / 16 * 20 + 10), 0},
                   vLVector2{20, 10, 0}, 0, 12, 12, 12);
     device.DrawT(font.font, text, vLVector2{10, 10, 0}, 255, 0, 0);
+    // A frame of a sheet, tinted and faded, and a score measured to centre it.
+    device.DrawEx(sheet, vLVector2{300, 300, 0}, vLVector2{5, 5, 0}, 0, vLVector2{1, 1, 0}, vLRect{10, 5, 10, 10}, 255,
+                  128, 0, 200);
+    const vLVector2 size = device.MeasureT(font.font, text);
+    device.DrawT(font.font, text, vLVector2{320 - size.x / 2, 40, 0}, 255, 255, 255);
     device.EndRender();
     device.DrawAll();
   });
@@ -131,13 +142,13 @@ TEST_F(FrameAllocations, NoneInABrickfallFrameWhileThePointsStand) {
   countSdlAllocations();
   // The game opens its pictures by relative name.
   ASSERT_EQ(chdir(::testing::TempDir().c_str()), 0);
-  for (const char* name : {"block", "paletka", "kulka"}) {
+  for (const char* name : {brickfall::kBlockPicture, brickfall::kPaddlePicture, brickfall::kBallPicture}) {
     const std::string made = writePng(name, 40, 20, opaque);
-    ASSERT_EQ(std::rename(made.c_str(), (std::string(name) + ".png").c_str()), 0);
+    ASSERT_EQ(std::rename(made.c_str(), name), 0);
   }
   brickfall::DeviceEngine engine;
   brickfall::Game game(engine);
-  ASSERT_TRUE(game.start(headlessWindow()));
+  ASSERT_TRUE(game.start(headless::sharedWindow()));
   // A new score is a new line of text to rasterise, so frames with hits are left out.
   long count = 0;
   int frames = 0;

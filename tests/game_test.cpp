@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "brickfall_names.h"
+
 using brickfall::Block;
 using brickfall::WindowEvents;
 
@@ -119,11 +121,11 @@ TEST(Game, StartsTheDeviceThenTheMaterialsInOrder) {
       "lighting 1",
       "zAxis 0",
       "createFont 16 1 Verdana -> 0",
-      "loadTexture block.png -> 0",
+      std::string("loadTexture ") + brickfall::kBlockPicture + " -> 0",
       "createSprite -> 0",
-      "loadTexture paletka.png -> 1",
+      std::string("loadTexture ") + brickfall::kPaddlePicture + " -> 1",
       "createSprite -> 1",
-      "loadTexture kulka.png -> 2",
+      std::string("loadTexture ") + brickfall::kBallPicture + " -> 2",
       "createSprite -> 2",
       "takeOneEvent",
   };

@@ -123,23 +123,6 @@ TEST_F(Matrices, TransformTakesAPointAndChangesNoMatrix) {
   for (int i = 0; i < 16; ++i) EXPECT_EQ(cells(m).m[i], before.m[i]);
 }
 
-TEST_F(Matrices, SpriteTransformTurnsAboutThePivot) {
-  // Angle 0 puts the top-left corner at position - pivot, exactly.
-  const veltra::Matrix flat = veltra::spriteTransform(100, 50, 7, 7, 0);
-  float out[3];
-  veltra::transformPoint(flat, 0, 0, 0, out);
-  EXPECT_EQ(out[0], 93.0f);
-  EXPECT_EQ(out[1], 43.0f);
-  // At 90 degrees, one texel right of the pivot lands one pixel below the position.
-  const veltra::Matrix turned = veltra::spriteTransform(100, 50, 7, 7, vLDegtorad(90));
-  veltra::transformPoint(turned, 8, 7, 0, out);
-  EXPECT_NEAR(out[0], 100, 1e-5);
-  EXPECT_NEAR(out[1], 51, 1e-5);
-  veltra::transformPoint(turned, 7, 7, 0, out);
-  EXPECT_NEAR(out[0], 100, 1e-5);
-  EXPECT_NEAR(out[1], 50, 1e-5);
-}
-
 using MatricesDeathTest = FreshEngine;
 
 TEST_F(MatricesDeathTest, BadElementsAndHandlesEndTheProcess) {

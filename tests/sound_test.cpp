@@ -71,7 +71,7 @@ TEST_F(Sound, FilesThatCannotPlayLeaveAnEmptySilentSlotAndOneLine) {
   } cases[] = {
       {nullptr, "veltra: cannot load sound \"\": no file name given"},
       {"no/such/sound.wav", "veltra: cannot load sound \"no/such/sound.wav\": "},
-      {dir.c_str(), "veltra: cannot load sound \"" + dir + "\": not a regular file"},
+      {dir.c_str(), "veltra: cannot load sound \"" + dir + "\": it is a folder"},
       {empty.c_str(), "veltra: cannot load sound \"" + empty + "\": the file is empty"},
       {huge.c_str(), "veltra: cannot load sound \"" + huge + "\": the file is larger than 256 MiB"},
       {png.c_str(), "veltra: cannot load sound \"" + png + "\": neither a WAV nor an Ogg Vorbis file"},
@@ -130,8 +130,8 @@ TEST_F(SoundDeathTest, BadHandlesEndTheProcess) {
   loaded.Play(1, 0);
   vLSound unset, past;
   past.handle = 1;
-  EXPECT_DEATH(unset.Play(1, 0), "veltra: bad sound handle -1 \\(the table holds 1\\)");
-  EXPECT_DEATH(unset.Loop(1), "veltra: bad sound handle -1");
+  EXPECT_DEATH(unset.Play(1, 0), "veltra: Play: the vLSound has no sound \\(handle -1\\): call LoadSound\\(\\) first");
+  EXPECT_DEATH(unset.Loop(1), "veltra: Loop: the vLSound has no sound");
   EXPECT_DEATH(past.Stop(), "veltra: bad sound handle 1 \\(the table holds 1\\)");
   EXPECT_DEATH(past.Playing(), "veltra: bad sound handle 1");
 }

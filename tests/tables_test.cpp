@@ -129,10 +129,14 @@ TEST_F(TablesDeathTest, BadHandlesEndTheProcess) {
   past.handle = 1;  // equal to the table's length
   EXPECT_DEATH(past.GetX(), "veltra: bad mass handle 1 \\(the table holds 1\\)");
   vLPhysX negative;
-  negative.handle = -1;
-  EXPECT_DEATH(negative.SetX(1), "veltra: bad mass handle -1");
+  negative.handle = -7;
+  EXPECT_DEATH(negative.SetX(1), "veltra: bad mass handle -7 \\(the table holds 1\\)");
+  // -1 is every handle before its creation: the line says what to call.
+  vLPhysX never;
+  EXPECT_DEATH(never.SetX(1), "veltra: the vLPhysX has no mass \\(handle -1\\): call NewPhysX\\(\\) first");
   vLMatrix unset;
-  EXPECT_DEATH(unset.Identity(), "veltra: bad matrix handle -1 \\(the table holds 0\\)");
+  EXPECT_DEATH(unset.Identity(),
+               "veltra: Identity: the vLMatrix has no matrix \\(handle -1\\): call NewMatrix\\(\\) first");
   vLPhysX other;
   other.handle = 5;
   EXPECT_DEATH(m.LinkFree(other, 1), "bad mass handle 5");
@@ -144,7 +148,7 @@ TEST_F(TablesDeathTest, BadHandlesEndTheProcess) {
 TEST_F(TablesDeathTest, BadHandleEndsWithInvalidParameterStatus) {
   vLMatrix unset;
   EXPECT_EXIT(unset.Identity(), ::testing::ExitedWithCode(static_cast<int>(0xC0000417u)),
-              "veltra: bad matrix handle -1");
+              "veltra: Identity: the vLMatrix has no matrix \\(handle -1\\)");
   vLPhysX mass;
   mass.NewPhysX();
   vLPhysX past;

@@ -1,5 +1,7 @@
 #include "game.h"
 
+#include "brickfall_names.h"
+
 namespace brickfall {
 
 Game::Game(Engine& engine) : engine_(engine) {
@@ -14,11 +16,11 @@ bool Game::start(vLWindow window) {
   engine_.zAxis(false);
   engine_.createFont(font_, 16, true, "Verdana");
   // Relative names: the pictures are looked for in the current folder.
-  engine_.loadTexture(block_, "block.png");
+  engine_.loadTexture(block_, kBlockPicture);
   engine_.createSprite(block_);
-  engine_.loadTexture(paddle_, "paletka.png");
+  engine_.loadTexture(paddle_, kPaddlePicture);
   engine_.createSprite(paddle_);
-  engine_.loadTexture(ball_, "kulka.png");
+  engine_.loadTexture(ball_, kBallPicture);
   engine_.createSprite(ball_);
   rules_.PlaceBall();
   return true;

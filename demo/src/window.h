@@ -13,8 +13,9 @@ struct WindowEvents {
 
 class Window {
  public:
-  // Registers the class "vL" where the platform has one and opens the
-  // "Tilebash" window at (100, 100), 640 x 480, fixed size, with a minimise box.
+  // Registers the game's window class where the platform has one and opens
+  // its window at (100, 100), 640 x 480, fixed size, with a minimise box
+  // (names in brickfall_names.h).
   // False, after one line on stderr saying why, when it cannot.
   bool open();
   vLWindow handle() const;

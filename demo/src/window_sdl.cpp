@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "brickfall_names.h"
 #include "window.h"
 
 namespace brickfall {
@@ -22,7 +23,7 @@ bool rendersWithOpenGl() {
 
 bool Window::open() {
   // X11 names the window's class (WM_CLASS) from this when the window is made.
-  SDL_setenv("SDL_VIDEO_X11_WMCLASS", "vL", 1);
+  SDL_setenv("SDL_VIDEO_X11_WMCLASS", kWindowClass, 1);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "brickfall: cannot start the video system: %s\n", SDL_GetError());
     return false;
@@ -33,7 +34,7 @@ bool Window::open() {
   // and whoever had found the first one would hold a window that is gone.
   // Without OpenGL, a plain window for the software renderer.
   const auto make = [](Uint32 flags) {
-    return SDL_CreateWindow("Tilebash", 100, 100, 640, 480, SDL_WINDOW_SHOWN | flags);
+    return SDL_CreateWindow(kCaption, 100, 100, 640, 480, SDL_WINDOW_SHOWN | flags);
   };
   SDL_Window* window = rendersWithOpenGl() ? make(SDL_WINDOW_OPENGL) : nullptr;
   if (!window) window = make(0);

@@ -1,9 +1,10 @@
-// The window layer on Win32: the class "vL", one fixed-size window, one
+// The window layer on Win32: the game's window class, one fixed-size window, one
 // message per frame taken without waiting, and the cursor in client pixels.
 #include <windows.h>
 
 #include <cstdio>
 
+#include "brickfall_names.h"
 #include "window.h"
 
 namespace brickfall {
@@ -28,7 +29,7 @@ WNDCLASSEXA gClass = {sizeof(WNDCLASSEXA),
                       nullptr,
                       nullptr,
                       nullptr,
-                      "vL",
+                      kWindowClass,
                       nullptr};
 
 MSG gMessage = {};
@@ -43,15 +44,16 @@ HWND hwnd(void* native) { return static_cast<HWND>(native); }
 
 bool Window::open() {
   if (!RegisterClassExA(&gClass)) {
-    std::fprintf(stderr, "brickfall: cannot register the window class \"vL\" (error %lu)\n", GetLastError());
+    std::fprintf(stderr, "brickfall: cannot register the window class \"%s\" (error %lu)\n", kWindowClass,
+                 GetLastError());
     return false;
   }
   // 640 x 480 is the outer size: the client area is smaller by the frame.
-  HWND window =
-      CreateWindowExA(0, "vL", "Tilebash", kStyle, 100, 100, 640, 480, nullptr, nullptr, gClass.hInstance, nullptr);
+  HWND window = CreateWindowExA(0, kWindowClass, kCaption, kStyle, 100, 100, 640, 480, nullptr, nullptr,
+                                gClass.hInstance, nullptr);
   if (!window) {
     std::fprintf(stderr, "brickfall: cannot open the window (error %lu)\n", GetLastError());
-    UnregisterClassA("vL", gClass.hInstance);
+    UnregisterClassA(kWindowClass, gClass.hInstance);
     return false;
   }
   native_ = window;
@@ -83,7 +85,7 @@ void Window::close() {
   // The window may be gone already: closing it is what ended the loop.
   if (native_) DestroyWindow(hwnd(native_));
   native_ = nullptr;
-  UnregisterClassA("vL", gClass.hInstance);
+  UnregisterClassA(kWindowClass, gClass.hInstance);
 }
 
 }  // namespace brickfall

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "brickfall_names.h"
 #include "pictures.h"
 
 int main(int argc, char** argv) {
@@ -15,9 +16,9 @@ int main(int argc, char** argv) {
   struct Picture {
     const char* name;
     brickfall::Image image;
-  } pictures[] = {{"block.png", brickfall::blockPicture()},
-                  {"paletka.png", brickfall::paddlePicture()},
-                  {"kulka.png", brickfall::ballPicture()}};
+  } pictures[] = {{brickfall::kBlockPicture, brickfall::blockPicture()},
+                  {brickfall::kPaddlePicture, brickfall::paddlePicture()},
+                  {brickfall::kBallPicture, brickfall::ballPicture()}};
   for (const Picture& p : pictures) {
     const std::string path = folder + "/" + p.name;
     if (!brickfall::writePng(path, p.image)) {

@@ -1,7 +1,7 @@
-// The backend-free parts of drawing that both backends share: colour packing
-// and the text rectangle.
+// The backend-free parts of drawing: colour packing and the text position.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace veltra {
@@ -16,12 +16,15 @@ constexpr std::uint32_t packColour(int red, int green, int blue) {
 // an out-of-range float is undefined behaviour.
 int truncToInt(float value);
 
-struct TextRect {
-  int left, top, right, bottom;
-};
+namespace platform {
+struct Texture;
+}
+// The texture a draw may use, or null: an empty slot, no device, or a texture
+// of an earlier device (told once) draws nothing.
+platform::Texture* drawableTexture(platform::Texture* texture);
 
-// Text starts at the truncated position; the right and bottom edges stay at
-// 500 whatever the position, and nothing is clipped against them.
-TextRect textRect(float x, float y);
+// The bytes of `text` a text call reads: up to its zero, and never past 64 KiB
+// (told once), so a buffer without its zero is not read until something faults.
+std::size_t textLength(const char* text);
 
 }  // namespace veltra

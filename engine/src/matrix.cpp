@@ -44,20 +44,6 @@ Matrix rotationYawPitchRoll(float yaw, float pitch, float roll) {
   return multiply(multiply(rz, rx), ry);
 }
 
-Matrix spriteTransform(float positionX, float positionY, float pivotX, float pivotY, float angle) {
-  const float c = std::cos(angle), s = std::sin(angle);
-  // Translation as the difference position - pivot, rounded, plus the rotation
-  // centre moved back: the pivot lands on the position exactly at any angle.
-  const float tx = static_cast<float>(static_cast<double>(positionX) - pivotX);
-  const float ty = static_cast<float>(static_cast<double>(positionY) - pivotY);
-  Matrix r = identityMatrix();
-  r.m[0] = c, r.m[1] = s;
-  r.m[4] = -s, r.m[5] = c;
-  r.m[12] = pivotX - (pivotX * c - pivotY * s) + tx;
-  r.m[13] = pivotY - (pivotX * s + pivotY * c) + ty;
-  return r;
-}
-
 void transformPoint(const Matrix& m, float x, float y, float z, float out[3]) {
   for (int j = 0; j < 3; ++j) out[j] = x * m.m[j] + y * m.m[4 + j] + z * m.m[8 + j] + m.m[12 + j];
 }
@@ -68,29 +54,31 @@ using veltra::matrixTable;
 
 void vLMatrix::NewMatrix() { handle = matrixTable().append(veltra::identityMatrix()); }
 
-void vLMatrix::Identity() { matrixTable().at(handle) = veltra::identityMatrix(); }
+void vLMatrix::Identity() { matrixTable().at(handle, "Identity") = veltra::identityMatrix(); }
 
 void vLMatrix::Multiply(vLMatrix a, vLMatrix b) {
   auto& table = matrixTable();
-  const veltra::Matrix product = veltra::multiply(table.at(a.handle), table.at(b.handle));
-  table.at(handle) = product;
+  const veltra::Matrix product = veltra::multiply(table.at(a.handle, "Multiply"), table.at(b.handle, "Multiply"));
+  table.at(handle, "Multiply") = product;
 }
 
-void vLMatrix::Rotation(float x, float y, float z) { matrixTable().at(handle) = veltra::rotationYawPitchRoll(y, x, z); }
+void vLMatrix::Rotation(float x, float y, float z) {
+  matrixTable().at(handle, "Rotation") = veltra::rotationYawPitchRoll(y, x, z);
+}
 
 void vLMatrix::Transponse() {
-  veltra::Matrix& m = matrixTable().at(handle);
+  veltra::Matrix& m = matrixTable().at(handle, "Transponse");
   m = veltra::transpose(m);
 }
 
 vLVector2 vLMatrix::Transform(vLVector2 v, vLVector2) {
   float out[3];
-  veltra::transformPoint(matrixTable().at(handle), v.x, v.y, v.z, out);
+  veltra::transformPoint(matrixTable().at(handle, "Transform"), v.x, v.y, v.z, out);
   return vLVector2{out[0], out[1], out[2]};
 }
 
 float vLMatrix::Get(int row, int col) {
-  const veltra::Matrix& m = matrixTable().at(handle);
+  const veltra::Matrix& m = matrixTable().at(handle, "Get");
   if (row < 0 || row > 3 || col < 0 || col > 3)
     veltra::detail::badArgument("matrix element (%d, %d) out of range: rows and columns run 0 to 3", row, col);
   return m.m[4 * row + col];

@@ -1,4 +1,4 @@
-// 4x4 single-precision maths shared by vLMatrix and the sprite transform.
+// 4x4 single-precision maths for vLMatrix.
 // Row-major (element r, c at 4r + c); row vectors multiply on the left, so
 // a x b applies a first.
 #pragma once
@@ -14,9 +14,6 @@ Matrix multiply(const Matrix& a, const Matrix& b);
 Matrix transpose(const Matrix& a);
 // Roll about z first, then pitch about x, then yaw about y (radians).
 Matrix rotationYawPitchRoll(float yaw, float pitch, float roll);
-// x' = position + R(angle) (u - pivot): turns an image about its pivot and puts
-// the pivot on `position`. The angle is in radians, clockwise on screen.
-Matrix spriteTransform(float positionX, float positionY, float pivotX, float pivotY, float angle);
 // (x, y, z, 1) x m, dropping w.
 void transformPoint(const Matrix& m, float x, float y, float z, float out[3]);
 

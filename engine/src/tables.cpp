@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "log.h"
+#include "physics.h"
 #include "veltra/veltra.h"
 
 #if defined(_WIN32)
@@ -13,11 +15,11 @@
 namespace veltra {
 namespace {
 // One translation unit, so they are built in this order and torn down in reverse.
-Table<MassRecord> gMasses("mass");
-Table<platform::Texture*> gTextures("texture");
-Table<platform::Font*> gFonts("font");
-Table<platform::Sprite*> gSprites("sprite");
-Table<Matrix> gMatrices("matrix");
+Table<MassRecord> gMasses({"mass", "vLPhysX", "NewPhysX"});
+Table<platform::Texture*> gTextures({"texture", "material", "LoadTexture"});
+Table<platform::Font*> gFonts({"font", "material", "CreateFontA"});
+Table<platform::Sprite*> gSprites({"sprite", "material", "CreateSprite"});
+Table<Matrix> gMatrices({"matrix", "vLMatrix", "NewMatrix"});
 
 [[noreturn]] void endProcess() {
   std::fflush(stderr);
@@ -36,15 +38,14 @@ Table<platform::Sprite*>& spriteTable() { return gSprites; }
 Table<Matrix>& matrixTable() { return gMatrices; }
 
 namespace detail {
-void badHandle(const char* table, int handle, std::size_t length) {
-  std::fprintf(stderr, "veltra: bad %s handle %d (the table holds %zu)\n", table, handle, length);
+void badHandle(const TableNames& names, int handle, std::size_t length, const char* call) {
+  // -1 is what every handle holds before its creation call has run.
+  if (handle == -1)
+    warn("%s%sthe %s has no %s (handle -1): call %s() first", call ? call : "", call ? ": " : "", names.owner,
+         names.item, names.creator);
+  else
+    warn("bad %s handle %d (the table holds %zu)", names.item, handle, length);
   endProcess();
-}
-
-void vwarn(const char* format, std::va_list args) {
-  std::fputs("veltra: ", stderr);
-  std::vfprintf(stderr, format, args);
-  std::fputc('\n', stderr);
 }
 
 void badArgument(const char* format, ...) {
@@ -61,6 +62,7 @@ void resetTables() {
   gFonts.reset();
   gSprites.reset();
   gMatrices.reset();
+  forgetContacts();
 }
 }  // namespace detail
 }  // namespace veltra

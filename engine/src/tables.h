@@ -2,7 +2,6 @@
 // named by its zero-based index. Handles are never reused or freed.
 #pragma once
 
-#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -17,11 +16,18 @@ struct MassRecord {
   float prevX = 0, prevY = 0, velX = 0, velY = 0;
 };
 
+// What a table holds and who fills it, for the line a bad handle prints.
+struct TableNames {
+  const char* item;     // "sprite"
+  const char* owner;    // the object that holds the handle: "material"
+  const char* creator;  // the call that hands it out: "CreateSprite"
+};
+
 namespace detail {
-// Prints one line naming the table, the handle and its length, then ends the process.
-[[noreturn]] void badHandle(const char* table, int handle, std::size_t length);
-// One "veltra: " line on stderr from a printf-style format.
-void vwarn(const char* format, std::va_list args);
+// Prints one line naming the table, the handle and its length, then ends the
+// process. For -1, the handle of an object never created, the line says which
+// call to make first and, when given, which operation refused it.
+[[noreturn]] void badHandle(const TableNames& names, int handle, std::size_t length, const char* call);
 // printf-style message after "veltra: ", then ends the process.
 [[noreturn]] void badArgument(const char* format, ...);
 }  // namespace detail
@@ -29,7 +35,7 @@ void vwarn(const char* format, std::va_list args);
 template <typename T>
 class Table {
  public:
-  explicit Table(const char* name) : name_(name) {}
+  explicit Table(TableNames names) : names_(names) {}
 
   // Appends `value` and hands out the next handle. On allocation failure the
   // exception leaves the table and count as they were.
@@ -43,9 +49,10 @@ class Table {
     return count_++;
   }
 
-  T& at(int handle) {
+  // `call` names the public operation for the message, where known.
+  T& at(int handle, const char* call = nullptr) {
     // One unsigned comparison rejects negative handles too.
-    if (static_cast<std::uint32_t>(handle) >= items_.size()) detail::badHandle(name_, handle, items_.size());
+    if (static_cast<std::uint32_t>(handle) >= items_.size()) detail::badHandle(names_, handle, items_.size(), call);
     return items_[static_cast<std::size_t>(handle)];
   }
 
@@ -58,7 +65,7 @@ class Table {
   std::size_t capacity() const { return items_.capacity(); }
   const T* data() const { return items_.data(); }
   T* data() { return items_.data(); }
-  const char* name() const { return name_; }
+  const char* name() const { return names_.item; }
 
   // Tests only: back to the state of a freshly loaded engine.
   void reset() {
@@ -67,7 +74,7 @@ class Table {
   }
 
  private:
-  const char* name_;
+  TableNames names_;
   std::vector<T> items_;
   int count_ = 0;
 };

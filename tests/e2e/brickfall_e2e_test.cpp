@@ -13,6 +13,7 @@
 #include <sstream>
 #include <thread>
 
+#include "brickfall_names.h"
 #include "pictures.h"
 #include "x11_session.h"
 
@@ -130,9 +131,9 @@ class Brickfall : public ::testing::Test {
 TEST_F(Brickfall, DrawsTheGameUnderThePointerAndClosesLikeAnyWindow) {
   Game game(server_.display(), BRICKFALL_DIR, artefact("e2e-play.log"));
   WindowInfo w;
-  ASSERT_TRUE(x_->findWindow("Tilebash", 20, w)) << game.errors();
-  EXPECT_EQ(w.className, "vL");
-  EXPECT_EQ(w.classClass, "vL");
+  ASSERT_TRUE(x_->findWindow(brickfall::kCaption, 20, w)) << game.errors();
+  EXPECT_EQ(w.className, brickfall::kWindowClass);
+  EXPECT_EQ(w.classClass, brickfall::kWindowClass);
   EXPECT_EQ(w.x, 100);
   EXPECT_EQ(w.y, 100);
   EXPECT_EQ(w.width, 640);
@@ -189,7 +190,7 @@ TEST_F(Brickfall, DrawsTheGameUnderThePointerAndClosesLikeAnyWindow) {
 TEST_F(Brickfall, PointerLeftOfTheWindowTakesThePaddleOffTheEdge) {
   Game game(server_.display(), BRICKFALL_DIR, artefact("e2e-left.log"));
   WindowInfo w;
-  ASSERT_TRUE(x_->findWindow("Tilebash", 20, w)) << game.errors();
+  ASSERT_TRUE(x_->findWindow(brickfall::kCaption, 20, w)) << game.errors();
   x_->movePointer(w.x - 60, w.y + 200);  // the paddle's centre at x = -60
   const Pixels shot = grabWhen(w, [](const Pixels& p) { return drawn(p) && paddleSpan(p).first == 0; });
   savePng(shot, artefact("e2e-left.png"));
@@ -204,10 +205,10 @@ TEST_F(Brickfall, RunsOnWithoutItsPictures) {
   mkdir(empty.c_str(), 0755);
   Game game(server_.display(), empty, artefact("e2e-no-pictures.log"));
   WindowInfo w;
-  ASSERT_TRUE(x_->findWindow("Tilebash", 20, w)) << game.errors();
+  ASSERT_TRUE(x_->findWindow(brickfall::kCaption, 20, w)) << game.errors();
   EXPECT_TRUE(drawn(grabWhen(w, drawn)));  // the loop runs on
   const std::string errors = game.errors();
-  for (const char* name : {"block.png", "paletka.png", "kulka.png"}) {
+  for (const char* name : {brickfall::kBlockPicture, brickfall::kPaddlePicture, brickfall::kBallPicture}) {
     const std::string quoted = std::string("\"") + name + "\"";
     const auto first = errors.find(quoted);
     EXPECT_NE(first, std::string::npos) << name << " not reported:\n" << errors;

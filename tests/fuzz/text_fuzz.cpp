@@ -1,4 +1,4 @@
-// DrawT with any bytes at any position: invalid UTF-8, control characters,
+// DrawT and MeasureT with any bytes at any position: invalid UTF-8, control characters,
 // long lines, and text with no terminator in a buffer that ends right after
 // 64 KiB, where ASan sees any read past it.
 #include <cstdint>
@@ -31,11 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     char* text = static_cast<char*>(std::malloc(kFull));
     for (std::size_t i = 0; i < kFull; ++i) text[i] = body[i % length] ? static_cast<char>(body[i % length]) : 'z';
     device.DrawT(font.font, text, at, red, green, blue);
+    device.MeasureT(font.font, text);
     std::free(text);
   } else {
     std::vector<char> text(body, body + length);
     text.push_back('\0');
     device.DrawT(font.font, text.data(), at, red, green, blue);
+    device.MeasureT(font.font, text.data());
   }
   device.EndRender();
   return 0;

@@ -5,7 +5,9 @@
 # NAME names the folder of its logs and frames, brickfall_wine by default)
 set -euo pipefail
 build="$(cd "$1" && pwd)" bin="$2" probe="$3"
-run="$(cd "$(dirname "$0")/../../scripts" && pwd)/wine-run.sh"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+run="$root/scripts/wine-run.sh"
+. "$root/demo/brickfall.names"
 out="$build/tests/${4:-brickfall_wine}"
 mkdir -p "$out"
 display=":$(head -n1 "$build/wine/display")"
@@ -20,11 +22,11 @@ for _ in $(seq 150); do
   # The tree query fails when a window vanishes while it runs (Wine's own
   # windows come and go at start-up); that is only a poll to try again.
   id="$(xwininfo -display "$display" -root -tree 2>/dev/null |
-    awk '/"Tilebash": \("brickfall.exe"/ { print $1; exit }')" || id=""
+    awk -v want="\"$BRICKFALL_CAPTION\": (\"brickfall.exe\"" 'index($0, want) { print $1; exit }')" || id=""
   [ -n "$id" ] && break
   sleep 0.2
 done
-[ -n "$id" ] || { echo "no Tilebash window appeared"; cat "$out/brickfall.log"; exit 1; }
+[ -n "$id" ] || { echo "no $BRICKFALL_CAPTION window appeared"; cat "$out/brickfall.log"; exit 1; }
 
 # The X window is the client area. Counts: pixels of the background colour,
 # other pixels in the band of the wall (y < 200), and red pixels of the text.

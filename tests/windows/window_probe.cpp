@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "brickfall_names.h"
+
 namespace {
 
 int failures = 0;
@@ -20,11 +22,12 @@ void expect(bool ok, const char* what, long got, long want) {
 int main() {
   HWND window = nullptr;
   for (int i = 0; i < 100 && !window; ++i) {
-    window = FindWindowA("vL", "Tilebash");
+    window = FindWindowA(brickfall::kWindowClass, brickfall::kCaption);
     if (!window) Sleep(100);
   }
   if (!window) {
-    std::fputs("window_probe: no window of class \"vL\" named \"Tilebash\"\n", stderr);
+    std::fprintf(stderr, "window_probe: no window of class \"%s\" named \"%s\"\n", brickfall::kWindowClass,
+                 brickfall::kCaption);
     return 1;
   }
   const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));

@@ -6,11 +6,13 @@
 set -euo pipefail
 build="$(cd "$1" && pwd)" probe="$2"
 here="$(cd "$(dirname "$0")" && pwd)"
+. "$here/../../demo/brickfall.names"
 prefix="$build/tests/windows_install"
 rm -rf "$prefix"
 cmake --install "$build" --prefix "$prefix" > /dev/null
 
-game=(bin/Brickfall.exe bin/Veltra.dll bin/block.png bin/paletka.png bin/kulka.png)
+game=(bin/Brickfall.exe bin/Veltra.dll)
+for picture in "$BRICKFALL_BLOCK_PICTURE" "$BRICKFALL_PADDLE_PICTURE" "$BRICKFALL_BALL_PICTURE"; do game+=("bin/$picture"); done
 for f in "${game[@]}" include/veltra/veltra.h; do
   [ -f "$prefix/$f" ] || { echo "the install lacks $f"; exit 1; }
 done

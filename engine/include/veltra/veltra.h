@@ -18,6 +18,8 @@
 
 #include <stdint.h>
 
+#include "veltra/backend.h"
+
 #if defined(_WIN32)
 #if defined(VELTRA_BUILD)
 #define VELTRA_API __declspec(dllexport)
@@ -30,12 +32,15 @@
 #define VELTRA_API __attribute__((visibility("default")))
 #endif
 
-/// The native window a device draws into: an `HWND` on Windows, an
-/// `SDL_Window*` elsewhere. The engine never creates or destroys it.
-#if defined(_WIN32)
+/// The native window a device draws into: an `HWND` with the Direct3D 9
+/// backend, an `SDL_Window*` with the SDL backend; a build without graphics
+/// has none. The engine never creates or destroys it.
+#if defined(VELTRA_BACKEND_D3D9)
 typedef struct HWND__* vLWindow;
-#else
+#elif defined(VELTRA_BACKEND_SDL)
 typedef struct SDL_Window* vLWindow;
+#else
+typedef struct vLNoWindow* vLWindow;
 #endif
 
 /// A point or vector in window pixels; most operations read only x and y.
@@ -45,13 +50,21 @@ struct vLVector2 {
   float z;  ///< unused by the helpers and drawing; the third component for matrices
 };
 
+/// A rectangle: (x, y) its top-left corner, (w, h) its size.
+struct vLRect {
+  float x;  ///< left edge
+  float y;  ///< top edge
+  float w;  ///< width
+  float h;  ///< height
+};
+
 /// A round point mass in the engine's mass table.
 ///
-/// Velocities are in pixels per PhysXUpdate() step and come only from
-/// displacement: every move between two steps (SetX(), SetY(), a link, a push)
-/// is turned into velocity by the next step. Every member checks the handle:
-/// one that NewPhysX() has not handed out ends the process with one line on
-/// stderr.
+/// Velocities are in pixels per PhysXUpdate() step. Every move between two
+/// steps (SetX(), SetY(), a link, a push) is turned into velocity by the next
+/// step; Place() moves a mass without that, and SetVelocity() gives one
+/// directly. Every member checks the handle: one that NewPhysX() has not
+/// handed out ends the process with one line on stderr.
 class VELTRA_API vLPhysX {
  public:
   int handle = -1;  ///< index into the mass table; -1 until NewPhysX()
@@ -66,6 +79,16 @@ class VELTRA_API vLPhysX {
   float GetY() const;      ///< position y, pixels
   float GetZ() const;      ///< layer
   float GetRange() const;  ///< radius, pixels
+  /// Puts the mass at (x, y) without giving it velocity: its previous position
+  /// moves along, so the next step sees no displacement.
+  void Place(float x, float y);
+  /// Velocity x, pixels per step: what the next step's motion starts from
+  /// (after a step, already scaled by the inertion factor).
+  float GetVelX() const;
+  float GetVelY() const;  ///< velocity y, pixels per step, as GetVelX()
+  /// Sets the velocity the next step's motion starts from, pixels per step. A
+  /// displacement since the last step is still added to it when it is longer.
+  void SetVelocity(float x, float y);
   /// Places both masses `length` pixels apart on the line through them, about
   /// their midpoint; coincident masses are lined up along x. A negative length
   /// swaps their sides.
@@ -112,6 +135,11 @@ class VELTRA_API vLMaterial {
   /// regular); `face` names a system font, and a missing face falls back to an
   /// installed sans font. A null face leaves an empty font slot.
   void CreateFontA(int height, bool flag, const char* face);
+  /// The texture's width in texels; 0 for an empty slot. Checks the handle
+  /// as the draws do.
+  int TextureWidth() const;
+  /// The texture's height in texels; 0 for an empty slot.
+  int TextureHeight() const;
 };
 
 /// The drawing front end. It holds no state: every object drives the one
@@ -146,6 +174,23 @@ class VELTRA_API vLDevice {
   /// handle `font` (a vLMaterial::font), top-left at (trunc(x), trunc(y)),
   /// unclipped, in the given colour. Null text draws nothing.
   void DrawT(int font, const char* text, vLVector2 position, int red, int green, int blue);
+  /// Draw() with more: the part `source` of the texture (texels from its
+  /// top-left corner; a width or height of 0 takes the whole texture, and a
+  /// part reaching past the texture is clipped to it), scaled by `scale.x`,
+  /// `scale.y` about the pivot (in source texels; negative scales mirror),
+  /// turned by `angle` degrees about it with the pivot on `position`, and each
+  /// channel multiplied by red, green, blue and alpha over 255 (low 8 bits of
+  /// each). The whole texture at scale (1, 1) in (255, 255, 255, 255) draws
+  /// exactly what Draw() draws. Numbers that are not finite, a scaled size
+  /// beyond 2^24 pixels or a source of negative size or outside the texture
+  /// draw nothing, with one `veltra: ` line per cause.
+  void DrawEx(vLMaterial material, vLVector2 position, vLVector2 pivot, float angle, vLVector2 scale, vLRect source,
+              int red, int green, int blue, int alpha);
+  /// The width (x) and height (y) in pixels that DrawT() gives `text` with
+  /// `font`: the widest line, and the lines' height; (0, 0) for an empty
+  /// font slot, before a device, and for null or empty text. Checks the
+  /// handle as DrawT() does.
+  vLVector2 MeasureT(int font, const char* text);
   /// Writes the back buffer as it stands to a PNG file: call it after
   /// EndRender() and before DrawAll(). False, with one `veltra: ` line, when
   /// there is no device or the file cannot be written.
@@ -196,6 +241,18 @@ VELTRA_API void vLInitialize();
 /// displacement since the last step becomes velocity), snapshot, then every
 /// overlapping pair on the same layer pushed apart by its whole overlap.
 VELTRA_API void PhysXUpdate();
+/// Two masses that the last PhysXUpdate() pushed apart, as mass handles.
+struct vLContact {
+  int a;  ///< the outer mass: the one whose turn it was
+  int b;  ///< the inner mass, pushed away from `a` as `a` was pushed from it
+};
+/// How many pairs the last PhysXUpdate() pushed apart (0 before the first).
+VELTRA_API int PhysXContactCount();
+/// Contact `index`, in 0 .. PhysXContactCount() - 1, in the order the step
+/// pushed them: by `a` ascending, then by `b`. A pair may appear twice, as
+/// (a, b) and (b, a), when other pushes brought it back together. An index out
+/// of range ends the process with one `veltra: ` line, as a bad handle does.
+VELTRA_API vLContact PhysXContact(int index);
 /// Velocity kept per step: 0 (the default) stops masses after one step, 1
 /// keeps their speed, above 1 speeds them up, negative reverses them. Not checked.
 VELTRA_API void PhysXInertion(float factor);

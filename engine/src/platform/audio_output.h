@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace veltra::platform {
 
@@ -16,9 +17,9 @@ constexpr int kAudioChannels = 2;
 // block, allocate or print.
 using AudioPull = void (*)(std::int16_t* out, int frames);
 
-// Opens the output paused. On failure returns false and sets `why` to a short
-// reason (static or backend-owned text) for the core's one line.
-bool openAudioOutput(AudioPull pull, const char*& why);
+// Opens the output paused. On failure returns false and says why, in the
+// backend's own words, for the front end's one line (a platform::Why).
+bool openAudioOutput(AudioPull pull, std::string& why);
 // Starts pulling; the first block then begins with what the core had queued.
 void startAudioOutput();
 // Keeps the pull function out while the core changes its voices. Only called

@@ -9,7 +9,8 @@
 
 #include <cstdio>
 
-#include "matrix.h"
+#include "helpers.h"
+#include "log.h"
 #include "platform/platform.h"
 
 namespace veltra {
@@ -22,7 +23,7 @@ HWND gWindow = nullptr;
 
 // The contract's types stand for the interfaces themselves, so a table slot
 // holds exactly what D3DX wrote.
-IDirect3DTexture9* d3d(Texture* t) { return reinterpret_cast<IDirect3DTexture9*>(t); }
+IDirect3DTexture9* d3d(const Texture* t) { return reinterpret_cast<IDirect3DTexture9*>(const_cast<Texture*>(t)); }
 ID3DXSprite* d3d(Sprite* s) { return reinterpret_cast<ID3DXSprite*>(s); }
 ID3DXFont* d3d(Font* f) { return reinterpret_cast<ID3DXFont*>(f); }
 
@@ -43,42 +44,36 @@ const char* describe(HRESULT hr) {
   }
 }
 
-// A texture belongs to the device it was made on; Direct3D aborts the process
-// when another device draws with it (a second CreateDevice leaves the old
-// textures in their table). Such a texture is skipped, with one line the first time.
-bool madeOn(IDirect3DTexture9* texture, IDirect3DDevice9* device) {
+// Direct3D aborts the process when one device draws with another's objects,
+// and a second CreateDevice leaves the old ones in their tables.
+template <typename Object>
+bool onThisDevice(Object* object) {
   IDirect3DDevice9* owner = nullptr;
-  texture->GetDevice(&owner);
+  object->GetDevice(&owner);
   if (owner) owner->Release();
-  if (owner == device) return true;
-  static bool told = false;
-  if (!told) std::fputs("veltra: a texture made on an earlier device is not drawn: load it again\n", stderr);
-  told = true;
-  return false;
+  return owner == gDevice;
 }
 
-void report(const char* what, const char* name, HRESULT hr) {
-  if (name)
-    std::fprintf(stderr, "veltra: cannot %s \"%s\": %s (0x%08lX)\n", what, name, describe(hr),
-                 static_cast<unsigned long>(hr));
-  else
-    std::fprintf(stderr, "veltra: cannot %s: %s (0x%08lX)\n", what, describe(hr), static_cast<unsigned long>(hr));
-}
+// The text rectangle's far edges, whatever the position; nothing is clipped
+// against them.
+constexpr LONG kTextFarEdge = 500;
 
 }  // namespace
 
 namespace d3d9 {
 IDirect3DDevice9* device() { return gDevice; }
+
+std::string reason(HRESULT hr) {
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+  return std::string(describe(hr)) + " (" + code + ")";
+}
 }  // namespace d3d9
 
-bool createDevice(vLWindow window) {
-  if (!window) {
-    std::fputs("veltra: cannot create the device: no window given\n", stderr);
-    return false;
-  }
+bool createDevice(vLWindow window, Why& why) {
   gDirect3D = Direct3DCreate9(D3D_SDK_VERSION);
   if (!gDirect3D) {
-    std::fputs("veltra: cannot create the device: Direct3D 9 is not available\n", stderr);
+    why = "Direct3D 9 is not available";
     return false;
   }
   D3DPRESENT_PARAMETERS params = {};
@@ -89,7 +84,7 @@ bool createDevice(vLWindow window) {
   const HRESULT hr = gDirect3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
                                              D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &gDevice);
   if (FAILED(hr)) {
-    report("create the device", nullptr, hr);
+    why = d3d9::reason(hr);
     return false;
   }
   gWindow = window;
@@ -98,126 +93,87 @@ bool createDevice(vLWindow window) {
 
 bool hasDevice() { return gDevice != nullptr; }
 
-void setLighting(std::uint32_t value) {
-  if (gDevice) gDevice->SetRenderState(D3DRS_LIGHTING, value);
-}
+void setLighting(std::uint32_t value) { gDevice->SetRenderState(D3DRS_LIGHTING, value); }
 
-void setDepthTest(bool enable) {
-  if (gDevice) gDevice->SetRenderState(D3DRS_ZENABLE, enable ? 1 : 0);
-}
+void setDepthTest(bool enable) { gDevice->SetRenderState(D3DRS_ZENABLE, enable ? 1 : 0); }
 
-void clear(std::uint32_t argb) {
-  if (gDevice) gDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, argb, 1.0f, 0);
-}
+void clear(std::uint32_t argb) { gDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, argb, 1.0f, 0); }
 
-void beginScene() {
-  if (gDevice) gDevice->BeginScene();
-}
+void beginScene() { gDevice->BeginScene(); }
 
-void endScene() {
-  if (gDevice) gDevice->EndScene();
-}
+void endScene() { gDevice->EndScene(); }
 
 void present() {
   // A game keeps drawing until its quit message arrives, after its window is
   // gone; presenting to a destroyed window crashes the swap chain under Wine.
-  if (gDevice && IsWindow(gWindow)) gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+  if (IsWindow(gWindow)) gDevice->Present(nullptr, nullptr, nullptr, nullptr);
 }
 
-void bindTexture(Texture* texture) {
-  if (!gDevice) return;
-  IDirect3DTexture9* t = d3d(texture);
-  gDevice->SetTexture(0, t && madeOn(t, gDevice) ? t : nullptr);
-}
+void bindTexture(Texture* texture) { gDevice->SetTexture(0, d3d(texture)); }
 
-Texture* loadTexture(const char* file) {
-  if (!file) {
-    std::fputs("veltra: cannot load texture: no file name given\n", stderr);
-    return nullptr;
-  }
-  if (!gDevice) {
-    std::fprintf(stderr, "veltra: cannot load texture \"%s\": no device yet\n", file);
-    return nullptr;
-  }
+bool madeOnThisDevice(const Texture* texture) { return onThisDevice(d3d(texture)); }
+
+Texture* loadTexture(const char* file, Why& why) {
   // The plain loader rounds sizes up to powers of two and stretches the image
   // (40 x 20 becomes 64 x 32), which moves every sprite off its pivot.
   IDirect3DTexture9* texture = nullptr;
   const HRESULT hr =
       D3DXCreateTextureFromFileExA(gDevice, file, D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1, 0, D3DFMT_UNKNOWN,
                                    D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr, nullptr, &texture);
-  if (FAILED(hr)) {
-    if (GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES)
-      std::fprintf(stderr, "veltra: cannot load texture \"%s\": No such file or directory\n", file);
-    else
-      report("load texture", file, hr);
-    return nullptr;
-  }
+  if (FAILED(hr)) why = d3d9::reason(hr);
   return reinterpret_cast<Texture*>(texture);
 }
 
-Sprite* createSprite() {
-  if (!gDevice) {
-    std::fputs("veltra: cannot create a sprite: no device yet\n", stderr);
-    return nullptr;
-  }
+Size textureSize(const Texture* texture) {
+  D3DSURFACE_DESC desc;
+  if (FAILED(d3d(texture)->GetLevelDesc(0, &desc))) return {};
+  return Size{static_cast<int>(desc.Width), static_cast<int>(desc.Height)};
+}
+
+Sprite* createSprite(Why& why) {
   ID3DXSprite* sprite = nullptr;
   const HRESULT hr = D3DXCreateSprite(gDevice, &sprite);
-  if (FAILED(hr)) {
-    report("create a sprite", nullptr, hr);
-    return nullptr;
-  }
+  if (FAILED(hr)) why = d3d9::reason(hr);
   return reinterpret_cast<Sprite*>(sprite);
 }
 
-Font* createFont(int height, int weight, const char* face) {
-  if (!face) {
-    std::fputs("veltra: cannot create font: no face name given\n", stderr);
-    return nullptr;
-  }
-  if (!gDevice) {
-    std::fprintf(stderr, "veltra: cannot create font \"%s\": no device yet\n", face);
-    return nullptr;
-  }
+Font* createFont(int height, int weight, const char* face, Why& why) {
   ID3DXFont* font = nullptr;
   const HRESULT hr = D3DXCreateFontA(gDevice, height, 0, static_cast<UINT>(weight), 0, FALSE, DEFAULT_CHARSET,
                                      OUT_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face, &font);
-  if (FAILED(hr)) {
-    report("create font", face, hr);
-    return nullptr;
-  }
+  if (FAILED(hr)) why = d3d9::reason(hr);
   return reinterpret_cast<Font*>(font);
 }
 
-void spriteBegin(Sprite* sprite) {
-  if (sprite) d3d(sprite)->Begin(D3DXSPRITE_ALPHABLEND);
+void drawSprite(Sprite* sprite, const SpriteDraw& d) {
+  ID3DXSprite* s = d3d(sprite);
+  if (!onThisDevice(s)) {
+    warnOnce("stale-sprite", "a sprite made on an earlier device draws nothing: create it again");
+    return;
+  }
+  const D3DXVECTOR2 centre(d.pivotX, d.pivotY);
+  const D3DXVECTOR2 scaling(d.scaleX, d.scaleY);
+  const D3DXVECTOR2 translation(sp(static_cast<double>(d.x) - d.pivotX), sp(static_cast<double>(d.y) - d.pivotY));
+  // Scaled about the pivot; unscaled, no scaling centre at all.
+  const bool scaled = d.scaleX != 1.0f || d.scaleY != 1.0f;
+  D3DXMATRIX transform;
+  D3DXMatrixTransformation2D(&transform, scaled ? &centre : nullptr, 0.0f, &scaling, &centre, d.radians, &translation);
+  const RECT source = {d.sourceX, d.sourceY, d.sourceX + d.sourceWidth, d.sourceY + d.sourceHeight};
+  s->Begin(D3DXSPRITE_ALPHABLEND);
+  s->SetTransform(&transform);
+  s->Draw(d3d(d.texture), d.wholeTexture ? nullptr : &source, nullptr, nullptr, d.argb);
+  s->End();
 }
 
-void spriteSetTransform(Sprite* sprite, const Matrix& transform) {
-  if (!sprite) return;
-  // Our Matrix has D3DXMATRIX's layout: row-major, row vectors on the left.
-  D3DXMATRIX m;
-  static_assert(sizeof m == sizeof transform.m, "matrix layouts differ");
-  for (int i = 0; i < 16; ++i) m.m[i / 4][i % 4] = transform.m[i];
-  d3d(sprite)->SetTransform(&m);
-}
-
-void spriteDraw(Sprite* sprite, Texture* texture, std::uint32_t argb) {
-  // Without a texture there is nothing to draw: D3DX would only refuse the call.
-  if (!sprite || !texture) return;
-  IDirect3DDevice9* device = nullptr;
-  d3d(sprite)->GetDevice(&device);
-  if (device) device->Release();
-  if (madeOn(d3d(texture), device)) d3d(sprite)->Draw(d3d(texture), nullptr, nullptr, nullptr, argb);
-}
-
-void spriteEnd(Sprite* sprite) {
-  if (sprite) d3d(sprite)->End();
-}
-
-void drawText(Font* font, const char* text, int count, int left, int top, int right, int bottom, std::uint32_t argb) {
-  if (!font || !text) return;
-  RECT rect = {left, top, right, bottom};
+void drawText(Font* font, const char* text, int count, int left, int top, std::uint32_t argb) {
+  RECT rect = {left, top, kTextFarEdge, kTextFarEdge};
   d3d(font)->DrawTextA(nullptr, text, count, &rect, DT_NOCLIP, argb);
+}
+
+Size measureText(Font* font, const char* text, int count) {
+  RECT rect = {0, 0, 0, 0};
+  d3d(font)->DrawTextA(nullptr, text, count, &rect, DT_CALCRECT | DT_NOCLIP, 0xFFFFFFFFu);
+  return Size{static_cast<int>(rect.right - rect.left), static_cast<int>(rect.bottom - rect.top)};
 }
 
 }  // namespace platform

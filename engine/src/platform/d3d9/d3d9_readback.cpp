@@ -3,7 +3,6 @@
 #include <d3d9.h>
 #include <d3dx9.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "platform/d3d9/d3d9_backend.h"
@@ -14,12 +13,8 @@ namespace platform {
 namespace {
 
 // A system-memory copy of the back buffer, or null with the reason in `why`.
-IDirect3DSurface9* copyBackBuffer(D3DSURFACE_DESC& desc, const char*& why) {
+IDirect3DSurface9* copyBackBuffer(D3DSURFACE_DESC& desc, Why& why) {
   IDirect3DDevice9* device = d3d9::device();
-  if (!device) {
-    why = "no device";
-    return nullptr;
-  }
   IDirect3DSurface9* target = nullptr;
   IDirect3DSurface9* copy = nullptr;
   HRESULT hr = device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &target);
@@ -30,7 +25,7 @@ IDirect3DSurface9* copyBackBuffer(D3DSURFACE_DESC& desc, const char*& why) {
   if (target) target->Release();
   if (FAILED(hr)) {
     if (copy) copy->Release();
-    why = "the back buffer cannot be read";
+    why = "the back buffer cannot be read: " + d3d9::reason(hr);
     return nullptr;
   }
   return copy;
@@ -38,65 +33,41 @@ IDirect3DSurface9* copyBackBuffer(D3DSURFACE_DESC& desc, const char*& why) {
 
 }  // namespace
 
-namespace d3d9 {
-
-bool readBackBuffer(Image& out) {
+bool readBackBuffer(Image& out, Why& why) {
   D3DSURFACE_DESC desc;
-  const char* why = nullptr;
   IDirect3DSurface9* copy = copyBackBuffer(desc, why);
-  if (!copy) {
-    std::fprintf(stderr, "veltra: cannot read the back buffer: %s\n", why);
-    return false;
-  }
+  if (!copy) return false;
   const bool x8 = desc.Format == D3DFMT_X8R8G8B8;
-  if (!x8 && desc.Format != D3DFMT_A8R8G8B8) {
-    std::fprintf(stderr, "veltra: cannot read the back buffer: format %d is not 32-bit RGB\n",
-                 static_cast<int>(desc.Format));
-    copy->Release();
-    return false;
-  }
   D3DLOCKED_RECT locked;
-  if (FAILED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
-    std::fputs("veltra: cannot read the back buffer: the copy does not lock\n", stderr);
+  if (!x8 && desc.Format != D3DFMT_A8R8G8B8) {
+    why = "the back buffer's format " + std::to_string(static_cast<int>(desc.Format)) + " is not 32-bit RGB";
+  } else if (FAILED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+    why = "the copy of the back buffer does not lock";
+  } else {
+    out.width = static_cast<int>(desc.Width);
+    out.height = static_cast<int>(desc.Height);
+    out.argb.resize(static_cast<std::size_t>(out.width) * out.height);
+    for (int y = 0; y < out.height; ++y) {
+      const auto* row = static_cast<const unsigned char*>(locked.pBits) + static_cast<std::ptrdiff_t>(y) * locked.Pitch;
+      std::memcpy(&out.argb[static_cast<std::size_t>(y) * out.width], row, sizeof(std::uint32_t) * out.width);
+    }
+    copy->UnlockRect();
     copy->Release();
-    return false;
+    for (std::uint32_t& p : out.argb) p |= 0xFF000000u;  // the target's alpha is whatever blending left there
+    return true;
   }
-  out.width = static_cast<int>(desc.Width);
-  out.height = static_cast<int>(desc.Height);
-  out.argb.resize(static_cast<std::size_t>(out.width) * out.height);
-  for (int y = 0; y < out.height; ++y) {
-    const auto* row = static_cast<const unsigned char*>(locked.pBits) + static_cast<std::ptrdiff_t>(y) * locked.Pitch;
-    std::memcpy(&out.argb[static_cast<std::size_t>(y) * out.width], row, sizeof(std::uint32_t) * out.width);
-  }
-  copy->UnlockRect();
   copy->Release();
-  if (x8)
-    for (std::uint32_t& p : out.argb) p |= 0xFF000000u;
-  return true;
+  return false;
 }
 
-}  // namespace d3d9
-
-bool saveScreenshot(const char* pngFile) {
-  if (!pngFile) {
-    std::fputs("veltra: cannot save a screenshot: no file name given\n", stderr);
-    return false;
-  }
+bool saveScreenshot(const char* pngFile, Why& why) {
   D3DSURFACE_DESC desc;
-  const char* why = nullptr;
   IDirect3DSurface9* copy = copyBackBuffer(desc, why);
-  if (!copy) {
-    std::fprintf(stderr, "veltra: cannot save screenshot \"%s\": %s\n", pngFile, why);
-    return false;
-  }
+  if (!copy) return false;
   const HRESULT hr = D3DXSaveSurfaceToFileA(pngFile, D3DXIFF_PNG, copy, nullptr, nullptr);
   copy->Release();
-  if (FAILED(hr)) {
-    std::fprintf(stderr, "veltra: cannot save screenshot \"%s\": cannot write it (0x%08lX)\n", pngFile,
-                 static_cast<unsigned long>(hr));
-    return false;
-  }
-  return true;
+  if (FAILED(hr)) why = "cannot write it: " + d3d9::reason(hr);
+  return SUCCEEDED(hr);
 }
 
 }  // namespace platform

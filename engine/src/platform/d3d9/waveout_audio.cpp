@@ -5,7 +5,7 @@
 // After windows.h, which it needs.
 #include <mmsystem.h>
 
-#include <cstdio>
+#include <string>
 
 #include "platform/audio_output.h"
 
@@ -28,7 +28,6 @@ struct Output {
 Output gOut;
 CRITICAL_SECTION gLock;
 bool gLockMade = false;
-char gWhy[MAXERRORLENGTH];
 
 void queue(int block) {
   EnterCriticalSection(&gLock);
@@ -53,7 +52,7 @@ DWORD WINAPI feed(void*) {
 
 }  // namespace
 
-bool openAudioOutput(AudioPull pull, const char*& why) {
+bool openAudioOutput(AudioPull pull, std::string& why) {
   if (!gLockMade) {
     InitializeCriticalSection(&gLock);
     gLockMade = true;
@@ -69,9 +68,10 @@ bool openAudioOutput(AudioPull pull, const char*& why) {
   const MMRESULT result =
       waveOutOpen(&gOut.device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(gOut.blockDone), 0, CALLBACK_EVENT);
   if (result != MMSYSERR_NOERROR) {
-    if (waveOutGetErrorTextA(result, gWhy, sizeof gWhy) != MMSYSERR_NOERROR)
-      std::snprintf(gWhy, sizeof gWhy, "waveOut error %u", result);
-    why = gWhy;
+    char text[MAXERRORLENGTH];
+    why = waveOutGetErrorTextA(result, text, sizeof text) == MMSYSERR_NOERROR
+              ? text
+              : "waveOut error " + std::to_string(result);
     CloseHandle(gOut.blockDone);
     gOut = Output();
     return false;

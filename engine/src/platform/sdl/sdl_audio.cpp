@@ -6,8 +6,6 @@
 #include <dlfcn.h>
 #endif
 
-#include <cstdio>
-
 #include "platform/audio_output.h"
 
 namespace veltra::platform {
@@ -17,16 +15,9 @@ constexpr int kBlockFrames = 1024;
 
 SDL_AudioDeviceID gDevice = 0;
 AudioPull gPull = nullptr;
-char gWhy[256];
 
 void SDLCALL fill(void*, Uint8* stream, int bytes) {
   gPull(reinterpret_cast<std::int16_t*>(stream), bytes / static_cast<int>(kAudioChannels * sizeof(std::int16_t)));
-}
-
-// SDL's error text, kept past the calls that would overwrite it.
-const char* reason() {
-  std::snprintf(gWhy, sizeof gWhy, "%s", SDL_GetError());
-  return gWhy;
 }
 
 // With no sound card, libasound prints several lines of its own before SDL
@@ -54,10 +45,10 @@ void quietAlsa() {
 
 }  // namespace
 
-bool openAudioOutput(AudioPull pull, const char*& why) {
+bool openAudioOutput(AudioPull pull, std::string& why) {
   quietAlsa();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    why = reason();
+    why = SDL_GetError();
     return false;
   }
   SDL_AudioSpec want{};
@@ -71,7 +62,7 @@ bool openAudioOutput(AudioPull pull, const char*& why) {
   // callback always fills exactly this format.
   gDevice = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
   if (gDevice == 0) {
-    why = reason();
+    why = SDL_GetError();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }

@@ -46,13 +46,9 @@ T* keep(T object) {
 void releaseTexture(platform::Texture* texture);
 void releaseFont(platform::Font* font);
 
-// One "veltra: " line on stderr, at most once per `key` (a cause that repeats
-// every frame must not flood the log).
-void warnOnce(const char* key, const char* format, ...);
-
 // Decodes an image file no larger than the given size, or returns null and
-// says why. Only regular files are read, and no allocation for a size beyond
-// the limits is made; what the decoders print goes into `why`.
+// says why. No allocation for a size beyond the limits is made; what the
+// decoders print goes into `why`.
 SDL_Surface* decodeImage(const char* file, int maxWidth, int maxHeight, std::string& why);
 
 // Whether the GIF read from `in` is well formed up to the end of its first

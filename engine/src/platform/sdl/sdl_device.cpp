@@ -3,16 +3,11 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
-#include <set>
-#include <string>
-#include <vector>
 
+#include "log.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
-#include "tables.h"
 
 namespace veltra {
 namespace sdl {
@@ -100,28 +95,15 @@ bool softwareRenderer() { return gDevice.software; }
 
 std::uint32_t rendererId() { return gDevice.rendererId; }
 
-void warnOnce(const char* key, const char* format, ...) {
-  static std::set<std::string> seen;
-  if (!seen.insert(key).second) return;
-  std::va_list args;
-  va_start(args, format);
-  detail::vwarn(format, args);
-  va_end(args);
-}
-
 }  // namespace sdl
 
 namespace platform {
 using sdl::gDevice;
 
-bool createDevice(vLWindow window) {
-  if (!window) {
-    std::fprintf(stderr, "veltra: cannot create the device: no window given\n");
-    return false;
-  }
+bool createDevice(vLWindow window, Why& why) {
   const Uint32 windowId = SDL_GetWindowID(window);
   if (windowId == 0) {
-    std::fprintf(stderr, "veltra: cannot create the device: %s\n", SDL_GetError());
+    why = SDL_GetError();
     return false;
   }
   // A window keeps one renderer: a second CreateDevice on it reuses it.
@@ -132,7 +114,7 @@ bool createDevice(vLWindow window) {
   if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
   if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
   if (!renderer) {
-    std::fprintf(stderr, "veltra: cannot create the device: %s\n", SDL_GetError());
+    why = SDL_GetError();
     return false;
   }
   SDL_RendererInfo info;
@@ -157,21 +139,12 @@ bool createDevice(vLWindow window) {
 
 bool hasDevice() { return sdl::liveRenderer() != nullptr; }
 
-// The 2D renderer has no lighting and no depth buffer: sprites and text draw
-// unlit and in call order, as the sprite path of the other backend does.
-void setLighting(std::uint32_t) {}
-void setDepthTest(bool) {}
-
 void clear(std::uint32_t argb) {
   SDL_Renderer* r = sdl::liveRenderer();
   if (!r) return;
   SDL_SetRenderDrawColor(r, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, 0xFF);
   SDL_RenderClear(r);
 }
-
-// SDL has no scene brackets; drawing is queued and flushed by present.
-void beginScene() {}
-void endScene() {}
 
 void present() {
   SDL_Renderer* r = sdl::liveRenderer();
@@ -180,33 +153,31 @@ void present() {
   sdl::pacePresent();
 }
 
-// SDL_Renderer has no texture stages: every copy names its texture.
-void bindTexture(Texture*) {}
-
-bool saveScreenshot(const char* pngFile) {
-  if (!pngFile) {
-    std::fprintf(stderr, "veltra: cannot save a screenshot: no file name given\n");
-    return false;
-  }
+bool readBackBuffer(Image& out, Why& why) {
   SDL_Renderer* r = sdl::liveRenderer();
-  if (!r) {
-    std::fprintf(stderr, "veltra: cannot save screenshot \"%s\": no device\n", pngFile);
+  int w = 0, h = 0;
+  if (!r || SDL_GetRendererOutputSize(r, &w, &h) != 0 || w <= 0 || h <= 0) {
+    why = r ? SDL_GetError() : message::kNoDevice;
     return false;
   }
-  int w = 0, h = 0;
-  SDL_Surface* shot = nullptr;
-  if (SDL_GetRendererOutputSize(r, &w, &h) == 0 && w > 0 && h > 0)
-    shot = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
-  bool ok = shot && SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_ARGB8888, shot->pixels, shot->pitch) == 0;
-  if (ok) {
-    // The back buffer's alpha is whatever blending left there; a picture of it is opaque.
-    for (int y = 0; y < h; ++y) {
-      Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(shot->pixels) + y * shot->pitch);
-      for (int x = 0; x < w; ++x) row[x] |= 0xFF000000u;
-    }
-    ok = IMG_SavePNG(shot, pngFile) == 0;
+  out.width = w, out.height = h;
+  out.argb.resize(static_cast<std::size_t>(w) * h);
+  if (SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_ARGB8888, out.argb.data(), w * 4) != 0) {
+    why = SDL_GetError();
+    return false;
   }
-  if (!ok) std::fprintf(stderr, "veltra: cannot save screenshot \"%s\": %s\n", pngFile, SDL_GetError());
+  // The back buffer's alpha is whatever blending left there; a picture of it is opaque.
+  for (std::uint32_t& p : out.argb) p |= 0xFF000000u;
+  return true;
+}
+
+bool saveScreenshot(const char* pngFile, Why& why) {
+  Image image;
+  if (!readBackBuffer(image, why)) return false;
+  SDL_Surface* shot = SDL_CreateRGBSurfaceWithFormatFrom(image.argb.data(), image.width, image.height, 32,
+                                                         image.width * 4, SDL_PIXELFORMAT_ARGB8888);
+  const bool ok = shot && IMG_SavePNG(shot, pngFile) == 0;
+  if (!ok) why = SDL_GetError();
   SDL_FreeSurface(shot);
   return ok;
 }

@@ -4,7 +4,7 @@
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 
-#include <cstdio>
+#include <string>
 
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
@@ -82,33 +82,23 @@ void releaseFont(platform::Font* font) {
 
 namespace platform {
 
-Font* createFont(int height, int weight, const char* face) {
-  if (!face) {
-    std::fprintf(stderr, "veltra: cannot create font: no face name given\n");
-    return nullptr;
-  }
-  if (!sdl::liveRenderer()) {
-    std::fprintf(stderr, "veltra: cannot create font \"%s\": no device yet\n", face);
-    return nullptr;
-  }
+Font* createFont(int height, int weight, const char* face, Why& why) {
   if (height < 1 || height > sdl::kMaxFontHeight) {
-    std::fprintf(stderr, "veltra: cannot create font \"%s\" at height %d: heights run 1 to %d\n", face, height,
-                 sdl::kMaxFontHeight);
+    why = "height " + std::to_string(height) + " is outside 1 to " + std::to_string(sdl::kMaxFontHeight);
     return nullptr;
   }
   if (!TTF_WasInit() && TTF_Init() != 0) {
-    std::fprintf(stderr, "veltra: cannot create font \"%s\": %s\n", face, TTF_GetError());
+    why = TTF_GetError();
     return nullptr;
   }
   const sdl::FontFile file = sdl::findFontFile(face, weight);
   if (file.path.empty()) {
-    std::fprintf(stderr, "veltra: cannot create font \"%s\": no font found\n", face);
+    why = "no font found";
     return nullptr;
   }
   TTF_Font* font = TTF_OpenFontIndex(file.path.c_str(), height, file.index);
   if (!font || !sdl::sizeToCell(font, height)) {
-    std::fprintf(stderr, "veltra: cannot create font \"%s\" from \"%s\": %s\n", face, file.path.c_str(),
-                 TTF_GetError());
+    why = "cannot open \"" + file.path + "\": " + TTF_GetError();
     if (font) TTF_CloseFont(font);
     return nullptr;
   }

@@ -1,13 +1,11 @@
-// SDL2 backend: textures from image files, and sprites that draw a whole
-// texture through a rotation-and-translation matrix.
+// SDL2 backend: textures from image files, and sprites drawn turned about
+// their pivot.
 #include <SDL.h>
 #include <SDL_image.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
-#include "matrix.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 
@@ -21,9 +19,7 @@ struct Texture {
   std::uint32_t modulation;  // colour and alpha modulation now set on it
 };
 
-struct Sprite {
-  Matrix transform;
-};
+struct Sprite {};
 
 namespace {
 
@@ -57,30 +53,18 @@ void setModulation(Texture& t, std::uint32_t argb) {
 
 }  // namespace
 
-Texture* loadTexture(const char* file) {
-  if (!file) {
-    std::fprintf(stderr, "veltra: cannot load texture: no file name given\n");
-    return nullptr;
-  }
+Texture* loadTexture(const char* file, Why& why) {
   SDL_Renderer* r = sdl::liveRenderer();
-  if (!r) {
-    std::fprintf(stderr, "veltra: cannot load texture \"%s\": no device yet\n", file);
-    return nullptr;
-  }
   SDL_RendererInfo info;
   if (SDL_GetRendererInfo(r, &info) != 0) info.max_texture_width = info.max_texture_height = 0;
-  std::string why;
   SDL_Surface* image = sdl::decodeImage(file, info.max_texture_width > 0 ? info.max_texture_width : kMaxTextureSide,
                                         info.max_texture_height > 0 ? info.max_texture_height : kMaxTextureSide, why);
-  if (!image) {
-    std::fprintf(stderr, "veltra: cannot load texture \"%s\": %s\n", file, why.c_str());
-    return nullptr;
-  }
+  if (!image) return nullptr;
   SDL_Texture* texture = SDL_CreateTextureFromSurface(r, image);
   const int width = image->w, height = image->h;
   SDL_FreeSurface(image);
   if (!texture) {
-    std::fprintf(stderr, "veltra: cannot load texture \"%s\" (%d x %d): %s\n", file, width, height, SDL_GetError());
+    why = std::to_string(width) + " x " + std::to_string(height) + " pixels: " + SDL_GetError();
     return nullptr;
   }
   SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
@@ -90,48 +74,45 @@ Texture* loadTexture(const char* file) {
   return sdl::keep(Texture{texture, width, height, sdl::rendererId(), 0xFFFFFFFFu});
 }
 
-Sprite* createSprite() {
-  if (!sdl::liveRenderer()) {
-    std::fprintf(stderr, "veltra: cannot create a sprite: no device yet\n");
-    return nullptr;
-  }
-  return sdl::keep(Sprite{identityMatrix()});
-}
+Size textureSize(const Texture* texture) { return texture->texture ? Size{texture->width, texture->height} : Size{}; }
 
-void spriteBegin(Sprite*) {}
+bool madeOnThisDevice(const Texture* texture) { return texture->rendererId == sdl::rendererId(); }
 
-void spriteSetTransform(Sprite* sprite, const Matrix& transform) {
-  if (sprite) sprite->transform = transform;
-}
+// SDL_Renderer draws each copy on its own: a sprite is only a name for it.
+Sprite* createSprite(Why&) { return sdl::keep(Sprite{}); }
 
-void spriteDraw(Sprite* sprite, Texture* texture, std::uint32_t argb) {
-  if (!sprite || !texture || !texture->texture) return;
+void drawSprite(Sprite*, const SpriteDraw& d) {
+  Texture& texture = *d.texture;
   SDL_Renderer* r = sdl::liveRenderer();
-  if (!r) return;
-  if (texture->rendererId != sdl::rendererId()) {
-    sdl::warnOnce("stale-texture", "a texture made on an earlier device is not drawn: load it again");
-    return;
-  }
-  // SDL turns the destination rectangle about a centre given relative to it;
-  // take the image's top-left corner, which the matrix sends to (m12, m13).
-  const float* m = sprite->transform.m;
+  if (!texture.texture || !r) return;
+  // SDL flips the source within the destination rectangle, then turns that
+  // rectangle about a centre given relative to it. Take its top-left corner,
+  // which the turn about the pivot sends to position + R(angle) (0 - pivot),
+  // with the pivot where a flip puts it.
+  const bool flipX = d.scaleX < 0, flipY = d.scaleY < 0;
+  const double sx = std::fabs(static_cast<double>(d.scaleX)), sy = std::fabs(static_cast<double>(d.scaleY));
+  const double cx = (flipX ? d.sourceWidth - static_cast<double>(d.pivotX) : d.pivotX) * sx;
+  const double cy = (flipY ? d.sourceHeight - static_cast<double>(d.pivotY) : d.pivotY) * sy;
+  const double c = std::cos(static_cast<double>(d.radians)), s = std::sin(static_cast<double>(d.radians));
   const bool software = sdl::softwareRenderer();
-  const double angle = settleAngle(std::atan2(static_cast<double>(m[1]), static_cast<double>(m[0])) * kRadToDeg);
-  const double x = settle(m[12], software), y = settle(m[13], software);
+  const double angle = settleAngle(d.radians * kRadToDeg);
+  const double x = settle(d.x - (cx * c - cy * s), software);
+  const double y = settle(d.y - (cx * s + cy * c), software);
   if (!(std::fabs(x) < kFarAway && std::fabs(y) < kFarAway) || !std::isfinite(angle)) return;
 
-  setModulation(*texture, argb);
-  const SDL_FRect dst{static_cast<float>(x), static_cast<float>(y), static_cast<float>(texture->width),
-                      static_cast<float>(texture->height)};
-  if (angle == 0.0) {
-    SDL_RenderCopyF(r, texture->texture, nullptr, &dst);
+  setModulation(texture, d.argb);
+  const SDL_Rect source{d.sourceX, d.sourceY, d.sourceWidth, d.sourceHeight};
+  const SDL_Rect* part = d.wholeTexture ? nullptr : &source;
+  const SDL_FRect dst{static_cast<float>(x), static_cast<float>(y), static_cast<float>(d.sourceWidth * sx),
+                      static_cast<float>(d.sourceHeight * sy)};
+  const int flip = (flipX ? SDL_FLIP_HORIZONTAL : 0) | (flipY ? SDL_FLIP_VERTICAL : 0);
+  if (angle == 0.0 && flip == 0) {
+    SDL_RenderCopyF(r, texture.texture, part, &dst);
   } else {
     const SDL_FPoint centre{0.0f, 0.0f};
-    SDL_RenderCopyExF(r, texture->texture, nullptr, &dst, angle, &centre, SDL_FLIP_NONE);
+    SDL_RenderCopyExF(r, texture.texture, part, &dst, angle, &centre, static_cast<SDL_RendererFlip>(flip));
   }
 }
-
-void spriteEnd(Sprite*) {}
 
 }  // namespace platform
 

@@ -4,12 +4,15 @@
 #include <SDL_ttf.h>
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <functional>
 #include <list>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
+#include "log.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 
@@ -225,12 +228,44 @@ const Cut& cutOf(const Font& font, std::string_view line, long long left, int ou
   return c;
 }
 
+// Measuring costs SDL_ttf an allocation a call, and a game may measure its
+// score every frame: the last few texts measured are kept.
+class MeasureCache {
+ public:
+  const platform::Size* find(const Font* font, std::string_view text) const {
+    for (const Entry& e : entries_)
+      if (e.font == font && e.text == text) return &e.size;
+    return nullptr;
+  }
+  void keep(const Font* font, std::string_view text, platform::Size size) {
+    Entry& e = entries_[next_++ % kEntries];
+    e.font = font, e.text.assign(text.data(), text.size()), e.size = size;
+  }
+  void clear() { entries_ = {}; }
+
+ private:
+  static constexpr std::size_t kEntries = 16;
+  struct Entry {
+    const Font* font = nullptr;
+    std::string text;
+    platform::Size size;
+  };
+  std::array<Entry, kEntries> entries_;
+  std::size_t next_ = 0;
+};
+
+MeasureCache& measureCache() {
+  static MeasureCache* cache = new MeasureCache;
+  return *cache;
+}
+
 }  // namespace
 
 TextCacheStats textCacheStats() { return textCache().stats(); }
 
 void clearTextCache() {
   textCache().clear();
+  measureCache().clear();
   lastCut() = Cut{};  // a font made later may reuse the address
 }
 
@@ -268,8 +303,8 @@ void drawLine(const platform::Font& font, std::string_view line, long long left,
 
 namespace platform {
 
-void drawText(Font* font, const char* text, int count, int left, int top, int, int, std::uint32_t argb) {
-  if (!font || !font->font || !text || count <= 0) return;
+void drawText(Font* font, const char* text, int count, int left, int top, std::uint32_t argb) {
+  if (!font->font || count <= 0) return;
   SDL_Renderer* r = sdl::liveRenderer();
   if (!r) return;
   int outW = 0, outH = 0;
@@ -286,6 +321,29 @@ void drawText(Font* font, const char* text, int count, int left, int top, int, i
     if (end == std::string_view::npos) break;
     rest.remove_prefix(end + 1);
   }
+}
+
+Size measureText(Font* font, const char* text, int count) {
+  if (!font->font || count <= 0) return {};
+  const std::string_view whole(text, static_cast<std::size_t>(count));
+  if (const Size* known = sdl::measureCache().find(font, whole)) return *known;
+  // TTF needs each line with a zero after it: one buffer, kept.
+  static std::string* line = new std::string;
+  const long long skip = TTF_FontLineSkip(font->font) > 0 ? TTF_FontLineSkip(font->font) : font->cellHeight;
+  std::string_view rest = whole;
+  long long widest = 0, lines = 0;
+  for (;;) {
+    const std::size_t end = rest.find('\n');
+    line->assign(rest.data(), std::min(end, rest.size()));
+    int w = 0, h = 0;
+    if (!line->empty() && TTF_SizeUTF8(font->font, line->c_str(), &w, &h) == 0) widest = std::max<long long>(widest, w);
+    ++lines;
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
+  }
+  const long long height = (lines - 1) * skip + font->cellHeight;
+  return Size{static_cast<int>(std::min<long long>(widest, INT_MAX)),
+              static_cast<int>(std::min<long long>(height, INT_MAX))};
 }
 
 }  // namespace platform

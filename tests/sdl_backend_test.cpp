@@ -1,11 +1,16 @@
+// What the SDL backend does beyond the shared pixel suite: its text cache,
+// the cutting of lines wider than the target, fontconfig's fallbacks, and a
+// window that goes away under its renderer.
+#include "platform/sdl/sdl_backend.h"
+
+#include <SDL.h>
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 
-#include "headless_sdl.h"
 #include "pixel_checks.h"
-#include "platform/sdl/sdl_backend.h"
 
 using Text = Headless;
+using SdlDevice = Headless;
 
 namespace {
 
@@ -20,50 +25,6 @@ int fontOf(int height, bool flag = true, const char* face = "Verdana") {
 
 }  // namespace
 
-TEST_F(Text, RedTextDrawsOpaqueRedInALineBandFromTheTruncatedPosition) {
-  const int font = fontOf(16);
-  ASSERT_NE(veltra::fontTable().at(font), nullptr);
-  device.Clear(0, 0, 0);
-  device.DrawT(font, "Points: 40", vLVector2{10.9f, 20.5f, 0}, 255, 0, 0);
-  const Frame f = grabFrame();
-  const Box ink = inkOn(f, 0xFF000000u);
-  EXPECT_GT(ink.pixels, 100);
-  EXPECT_GE(ink.left, 10);
-  EXPECT_LE(ink.left, 12);  // the glyph's own side bearing
-  EXPECT_GE(ink.top, 20);
-  EXPECT_LT(ink.bottom, 20 + 16);
-  EXPECT_GE(ink.bottom - ink.top + 1, 10);  // capitals span most of the cell
-  int opaqueRed = 0;
-  for (std::uint32_t p : f.pixels) {
-    ASSERT_EQ(p & 0x0000FFFFu, 0u) << std::hex << p;  // only shades of red, never green or blue
-    opaqueRed += p == 0xFFFF0000u;
-  }
-  EXPECT_GT(opaqueRed, 20);
-}
-
-TEST_F(Text, EmptyAndOffTargetTextDrawNothing) {
-  const int font = fontOf(16);
-  ::testing::internal::CaptureStderr();
-  device.Clear(10, 20, 30);
-  for (const vLVector2 at : {vLVector2{10, 10, 0}, vLVector2{700, 10, 0}, vLVector2{-3e9f, 10, 0},
-                             vLVector2{10, 3e9f, 0}, vLVector2{NAN, -NAN, 0}})
-    device.DrawT(font, at.x == 10 && at.y == 10 ? "" : "Points: 1", at, 255, 0, 0);
-  device.DrawT(font, "   ", vLVector2{10, 10, 0}, 255, 255, 255);
-  device.DrawT(font, nullptr, vLVector2{10, 10, 0}, 255, 255, 255);
-  EXPECT_EQ(inkOn(grabFrame(), 0xFF0A141Eu).pixels, 0);
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-}
-
-TEST_F(Text, NewlinesStartNewLines) {
-  const int font = fontOf(16);
-  device.Clear(0, 0, 0);
-  device.DrawT(font, "Top\nBottom", vLVector2{100, 100, 0}, 255, 255, 255);
-  const Box ink = inkOn(grabFrame(), 0xFF000000u);
-  EXPECT_GE(ink.top, 100);
-  EXPECT_GE(ink.bottom, 100 + 16 + 8);
-  EXPECT_LT(ink.bottom, 100 + 2 * 16 + 4);
-}
-
 TEST_F(Text, LongLinesAndManyLinesDrawWhatTheTargetShows) {
   const int font = fontOf(16);
   const auto frameOf = [&](const std::string& text, float x, float y) {
@@ -74,7 +35,7 @@ TEST_F(Text, LongLinesAndManyLinesDrawWhatTheTargetShows) {
   // Past the target's right edge a line is cut; what shows is the same.
   const Frame whole = frameOf(std::string(100, 'W'), 10, 10);
   ASSERT_GT(inkOn(whole, 0xFF000000u).right, kFrameWidth - 10);
-  EXPECT_EQ(frameOf(std::string(60000, 'W'), 10, 10).pixels, whole.pixels);
+  EXPECT_EQ(frameOf(std::string(60000, 'W'), 10, 10).argb, whole.argb);
 
   // Starting far left, only the part that reaches the target is rendered.
   // Digits have one advance and no kerning, so only rounding can differ.
@@ -141,7 +102,7 @@ TEST_F(Text, ALineWiderThanTheTargetRendersOnlyTheGlyphsThatShowWithTheSamePixel
   const Frame once = frameAt(-300, kerned);
   device.Clear(0, 0, 0);
   device.DrawT(font, kerned, vLVector2{-300, 40, 0}, 255, 255, 255);
-  EXPECT_TRUE(grabFrame().pixels == once.pixels);
+  EXPECT_TRUE(grabFrame().argb == once.argb);
 
   // Cut on the right too, and then a line already rendered whole is drawn from the cache.
   const Frame right = frameAt(400, digits);
@@ -166,12 +127,12 @@ TEST_F(Text, HeightIsTheCellHeightAndBothWeightsAreRegular) {
     device.DrawT(font, "Weight", vLVector2{30, 30, 0}, 255, 255, 255);
     drawn[flag] = grabFrame();
   }
-  EXPECT_TRUE(drawn[0].pixels == drawn[1].pixels);
+  EXPECT_TRUE(drawn[0].argb == drawn[1].argb);
 
   ::testing::internal::CaptureStderr();
   for (int height : {0, -16, 100000}) EXPECT_EQ(veltra::fontTable().at(fontOf(height)), nullptr) << height;
   const std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("veltra: cannot create font \"Verdana\" at height 0: heights run 1 to 1024\n"), std::string::npos)
+  EXPECT_NE(err.find("veltra: cannot create font \"Verdana\": height 0 is outside 1 to 1024\n"), std::string::npos)
       << err;
 }
 
@@ -228,4 +189,36 @@ TEST_F(Text, RepeatedTextIsRasterisedOnceAndTheCacheStaysBounded) {
   EXPECT_EQ(textCacheStats().rasterised, before);
   device.DrawT(font, "line 0", vLVector2{10, 10, 0}, 255, 0, 0);
   EXPECT_EQ(textCacheStats().rasterised, before + 1);
+}
+
+TEST_F(SdlDevice, AGoneWindowStopsDrawingAndEachWindowKeepsItsTextures) {
+  const pixels::Placement p{6, 4, 0, 0, 10, 10, 0};
+  pixels::drawPlacement(device, p);  // a texture made on the shared window
+  const vLMaterial onFirst{veltra::textureTable().count() - 1, veltra::spriteTable().count() - 1, -1};
+
+  SDL_Window* second = SDL_CreateWindow("second", 0, 0, 64, 64, SDL_WINDOW_HIDDEN);
+  ASSERT_TRUE(device.CreateDevice(second));
+  vLMaterial text;
+  text.CreateFontA(16, false, "DejaVu Sans");
+  ::testing::internal::CaptureStderr();
+  SDL_DestroyWindow(second);
+  for (int frame = 0; frame < 3; ++frame) {
+    device.Clear(1, 2, 3);
+    device.Draw(onFirst, vLVector2{0, 0, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
+    device.DrawT(text.font, "Gone", vLVector2{0, 0, 0}, 255, 255, 255);
+    device.DrawAll();
+  }
+  EXPECT_FALSE(device.Screenshot((::testing::TempDir() + "veltra_gone.png").c_str()));
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  // Told once, however many frames repeat it.
+  EXPECT_EQ(err.find("veltra: the device's window or renderer is gone: drawing stops until the next CreateDevice\n"),
+            0u)
+      << err;
+  EXPECT_EQ(err.find("is gone"), err.rfind("is gone")) << err;
+
+  // Back on the first window, its renderer and textures are as they were.
+  ASSERT_TRUE(device.CreateDevice(headless::sharedWindow()));
+  device.Clear(10, 20, 30);
+  device.Draw(onFirst, vLVector2{p.x, p.y, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
+  EXPECT_EQ(pixels::countDifferences(grabFrame(), p), 0);
 }
