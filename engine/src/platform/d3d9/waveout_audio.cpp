@@ -37,7 +37,10 @@ void queue(int block) {
 }
 
 DWORD WINAPI feed(void*) {
+  // Paused while the first blocks go in, or the device could run dry
+  // between two of them and play a gap of silence.
   for (int b = 0; b < kBlocks; ++b) queue(b);
+  waveOutRestart(gOut.device);
   // Blocks come back in the order they were queued.
   int next = 0;
   while (!gOut.quit) {
@@ -77,6 +80,7 @@ bool openAudioOutput(AudioPull pull, std::string& why) {
     return false;
   }
   gOut.pull = pull;
+  waveOutPause(gOut.device);
   for (int b = 0; b < kBlocks; ++b) {
     WAVEHDR& h = gOut.headers[b];
     h = WAVEHDR{};
@@ -90,6 +94,8 @@ bool openAudioOutput(AudioPull pull, std::string& why) {
 void startAudioOutput() {
   gOut.quit = 0;
   gOut.thread = CreateThread(nullptr, 0, feed, nullptr, 0, nullptr);
+  // A late refill is heard as a gap: the feeder goes before the game's work.
+  if (gOut.thread) SetThreadPriority(gOut.thread, THREAD_PRIORITY_TIME_CRITICAL);
 }
 
 void lockAudio() { EnterCriticalSection(&gLock); }
