@@ -215,9 +215,10 @@ class VELTRA_API vLSound {
  public:
   int handle = -1;  ///< index into the sound table; -1 until LoadSound()
   /// Loads a WAV file (8-bit or 16-bit PCM, mono or stereo, 1 to 384 kHz) or
-  /// an Ogg Vorbis file, told apart by their contents, of at most 10 minutes
-  /// and 256 MiB; a relative name is opened from the current directory. A
-  /// file that cannot be played leaves an empty slot, which stays silent.
+  /// an Ogg Vorbis file (up to 8 channels; more than 2 are mixed to stereo),
+  /// told apart by their contents, of at most 10 minutes and 256 MiB; a
+  /// relative name is opened from the current directory. A file that cannot
+  /// be played leaves an empty slot, which stays silent.
   void LoadSound(const char* file);
   /// Starts a new voice of this sound at `volume`, panned by `pan`;
   /// overlapping plays mix.
