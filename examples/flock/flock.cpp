@@ -4,7 +4,8 @@
 // and the sheep near it scatter. Enter plays again; Escape quits.
 //
 // Written against veltra.h alone, with no platform code, it builds on Linux
-// and on Windows. Its pictures lie in its folder (make_pictures.cpp draws them).
+// and on Windows. Its pictures and sounds lie in its folder (make_assets.cpp
+// makes them).
 // Exit status: 0 once the window closes (also when its display goes away,
 // which the engine reports in one line), 1 when no window or device can be made.
 #include <veltra/veltra.h>
@@ -60,6 +61,9 @@ float turnBetween(float a, float b) {
   return d;
 }
 
+// Left of the field to its right: -1 to 1.
+float panOf(vLVector2 p) { return p.x / kWidth * 2 - 1; }
+
 bool inPen(vLVector2 p, float range) { return vLPointDistance({kPenX, kPenY, 0}, p) < kPenRadius - range; }
 
 // The fence is a ring with a gap: a mass that reaches it from either side
@@ -106,6 +110,7 @@ class Game {
 
   vLDevice device_;
   vLMaterial sheepPicture_, dogPicture_, penPicture_, barkPicture_, font_, smallFont_;
+  vLSound barkSound_, bleatSound_, tuneSound_;
   Random random_;
   std::vector<Sheep> sheep_;
   vLPhysX dog_;
@@ -129,6 +134,9 @@ bool Game::start(vLWindow window, const std::string& folder) {
   dogPicture_ = picture(folder, kDogPicture);
   penPicture_ = picture(folder, kPenPicture);
   barkPicture_ = picture(folder, kBarkPicture);
+  barkSound_.LoadSound((folder + kBarkSound).c_str());
+  bleatSound_.LoadSound((folder + kBleatSound).c_str());
+  tuneSound_.LoadSound((folder + kTuneSound).c_str());
   font_.CreateFontA(18, true, "Verdana");
   smallFont_.CreateFontA(13, true, "Verdana");
   dog_.NewPhysX();
@@ -154,6 +162,7 @@ void Game::newRound() {
   roundStart_ = vLTime();
   endedAt_ = -1;
   lag_ = 0;
+  tuneSound_.Loop(0.3f);
 }
 
 void Game::herd(Sheep& sheep) {
@@ -174,6 +183,7 @@ void Game::bark(vLVector2 where) {
   if (vLTime() - lastBark_ < kBarkRest) return;
   lastBark_ = vLTime();
   barkAt_ = where;
+  barkSound_.Play(0.9f, panOf(where));
   for (Sheep& s : sheep_) {
     const float d = vLPointDistance(where, at(s.mass));
     if (d < kBarkReach) move(s.mass, kBarkPush * (1 - d / kBarkReach), vLPointDirection(where, at(s.mass)));
@@ -217,8 +227,11 @@ void Game::bleat() {
     const vLContact c = PhysXContact(i);
     if (c.a != dog_.handle && c.b != dog_.handle) continue;
     const int shoved = c.a == dog_.handle ? c.b : c.a;
-    for (Sheep& s : sheep_)
-      if (s.mass.handle == shoved) s.bleatUntil = vLTime() + kBleatShown;
+    for (Sheep& s : sheep_) {
+      if (s.mass.handle != shoved) continue;
+      if (vLTime() >= s.bleatUntil) bleatSound_.Play(0.6f, panOf(at(s.mass)));
+      s.bleatUntil = vLTime() + kBleatShown;
+    }
   }
 }
 
@@ -238,7 +251,10 @@ void Game::frame() {
     lag_ -= kStepSeconds;
   }
   if (steps == kMostStepsPerFrame) lag_ = 0;
-  if (endedAt_ < 0 && (penned_ == kSheep || now - roundStart_ >= kRoundSeconds)) endedAt_ = now;
+  if (endedAt_ < 0 && (penned_ == kSheep || now - roundStart_ >= kRoundSeconds)) {
+    endedAt_ = now;
+    tuneSound_.Stop();
+  }
   draw();
 }
 

@@ -2,8 +2,9 @@
 # Flock on a real display.
 #   flock_e2e.sh play native|wine BUILD GAME_DIR
 #     it draws the field, the dog runs with an arrow key, a click barks where
-#     the pointer is, and closing the window ends the game with status 0 and
-#     nothing said (pictures in BUILD/tests/flock_<platform>/);
+#     the pointer is, its sound reaches the output, and closing the window
+#     ends the game with status 0 and nothing said (pictures in
+#     BUILD/tests/flock_<platform>/);
 #   flock_e2e.sh display-lost BUILD GAME_DIR
 #     its own X server dies under it at a few moments of its play: the game leaves
 #     its loop with one "veltra: " line and exits with status 0, without
@@ -76,12 +77,15 @@ if [ "$mode" = play ]; then
   trap - EXIT
   [ "$status" = 0 ] || fail "Flock ended with status $status: $(cat "$out/flock.err")"
   ! grep -q '^veltra: ' "$out/flock.err" || fail "Flock said: $(cat "$out/flock.err")"
-  echo "Flock ($1): drew the field, the dog ran from $x0 to $x1, a click barked, closed with status 0"
+  # Its tune, barks and bleats reached the sound output.
+  [ "$(tr -d '\0' < "$sound" | head -c 1 | wc -c)" = 1 ] || fail "Flock played no sound into $sound"
+  echo "Flock ($1): drew the field, the dog ran from $x0 to $x1, a click barked, sound played, closed with status 0"
 elif [ "$mode" = display-lost ]; then
   for after in 0 0.7 2; do "$drive_root/scripts/with-xvfb.sh" "$0" display-lost-at "$after" "$@"; done
 elif [ "$mode" = display-lost-at ]; then  # on a server of its own, from scripts/with-xvfb.sh
   after="$1"
   drive_setup native "$2"
+  export SDL_AUDIODRIVER=dummy  # a silent output that says nothing, so Flock's one line stands alone
   out="$drive_build/tests/flock_display_lost"
   mkdir -p "$out"
   start_program "$3" flock "$out/flock"

@@ -14,7 +14,8 @@ drive_setup() {
   if [ "$drive_platform" = wine ]; then
     DISPLAY=":$(head -n1 "$drive_build/wine/display")"
     export DISPLAY
-    drive_run=("$drive_root/scripts/wine-run.sh" "$drive_build")
+    # With a sound device whose output lands in a file, as the sound tests have.
+    drive_run=("$drive_root/tests/windows/sound_wine.sh" "$drive_build")
   else
     drive_run=()
     # Named, the X11 video driver is the only one SDL tries: a slow server
@@ -24,9 +25,17 @@ drive_setup() {
 }
 
 # start_program FOLDER PROGRAM LOG: starts it in FOLDER (where its pictures
-# are), stdout and stderr in LOG.out and LOG.err; its pid in $program.
+# are), stdout and stderr in LOG.out and LOG.err; its pid in $program, and
+# the file its sound output goes to (raw 16-bit samples) in $sound. Natively
+# that is SDL's disk driver, which says so on stderr, unless SDL_AUDIODRIVER
+# names another.
 start_program() {
-  (cd "$1" && exec "${drive_run[@]}" "./$2" > "$3.out" 2> "$3.err") &
+  if [ "$drive_platform" = wine ]; then
+    sound="$drive_build/wine/sound/$(basename "$2" .exe)/capture.raw"
+  else
+    sound="$3.sound.raw"
+  fi
+  (cd "$1" && SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-disk}" SDL_DISKAUDIOFILE="$sound" exec "${drive_run[@]}" "./$2" > "$3.out" 2> "$3.err") &
   program=$!
 }
 

@@ -161,11 +161,80 @@ Rgba barkRing(float x, float y) {
   return {0, 0, 0, 0};
 }
 
+// 16-bit mono PCM at kRate, made with integers alone.
+constexpr int kRate = 22050;
+using Samples = std::vector<std::int16_t>;
+
+bool writeWav(const std::string& path, const Samples& samples) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const auto le = [f](std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) std::fputc(static_cast<int>(v >> (8 * i) & 0xFF), f);
+  };
+  const auto data = static_cast<std::uint32_t>(samples.size() * 2);
+  std::fwrite("RIFF", 1, 4, f), le(36 + data, 4), std::fwrite("WAVEfmt ", 1, 8, f);
+  le(16, 4), le(1, 2), le(1, 2), le(kRate, 4), le(kRate * 2, 4), le(2, 2), le(16, 2);  // PCM, mono, 16-bit
+  std::fwrite("data", 1, 4, f), le(data, 4);
+  for (std::int16_t s : samples) le(static_cast<std::uint16_t>(s), 2);
+  return std::fclose(f) == 0;
+}
+
+// A tone sliding from one pitch to another (in centihertz), a triangle or a
+// square wave, rising in 5 ms and fading over its last `fade` of 1024 parts.
+void addTone(Samples& out, int fromCentiHz, int toCentiHz, int ms, bool square, int loudness, int fade = 512) {
+  const int frames = kRate * ms / 1000, rise = kRate / 200;
+  std::uint32_t phase = 0;
+  for (int i = 0; i < frames; ++i) {
+    const std::int64_t centiHz = fromCentiHz + static_cast<std::int64_t>(toCentiHz - fromCentiHz) * i / frames;
+    phase += static_cast<std::uint32_t>((centiHz << 32) / (100LL * kRate));
+    const int t = static_cast<int>(phase >> 16);  // 0 .. 65535 through one period
+    const int wave = square ? (t < 32768 ? 32767 : -32767) : (t < 32768 ? 2 * t - 32768 : 98303 - 2 * t);
+    const int fadeFrom = frames - frames * fade / 1024;
+    int level = loudness;
+    if (i < rise) level = level * i / rise;
+    if (i > fadeFrom) level = level * (frames - i) / (frames - fadeFrom);
+    out.push_back(static_cast<std::int16_t>(wave * level / 32768));
+  }
+}
+
+Samples bark() {
+  Samples s;
+  addTone(s, 34000, 18000, 70, true, 9000, 300);
+  addTone(s, 26000, 15000, 90, true, 7000);
+  return s;
+}
+
+// Baa: a wavering triangle, the wobble made of short slides.
+Samples bleat() {
+  Samples s;
+  for (int i = 0; i < 8; ++i)
+    addTone(s, i % 2 ? 52000 : 48000, i % 2 ? 48000 : 52000, 40, false, 9000, i == 7 ? 900 : 0);
+  return s;
+}
+
+// A light tune on a triangle, a quaver each 180 ms: semitones from A4, -99 a rest.
+Samples tune() {
+  const int melody[] = {-2, 2, 5, 2, 7,  5, 2, -99, 0, 3, 7, 3, 5,  3,   0,  -99,
+                        -2, 2, 5, 2, 10, 9, 7, 5,   2, 5, 3, 0, -2, -99, -2, -99};
+  // Equal-tempered semitones above A4 (440 Hz) in centihertz, a rounded table.
+  const int octave[] = {44000, 46616, 49388, 52325, 55437, 58733, 62225, 65926, 69846, 73999, 78399, 83061};
+  Samples s;
+  for (int key : melody) {
+    if (key == -99) {
+      s.insert(s.end(), kRate * 180 / 1000, 0);
+      continue;
+    }
+    const int centiHz = key < 0 ? octave[key + 12] / 2 : octave[key % 12] << (key / 12);
+    addTone(s, centiHz, centiHz, 180, false, 5000, 700);
+  }
+  return s;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: make_pictures OUTPUT_FOLDER\n");
+    std::fprintf(stderr, "usage: make_assets OUTPUT_FOLDER\n");
     return 2;
   }
   const struct {
@@ -176,12 +245,19 @@ int main(int argc, char** argv) {
                   {flock::kDogPicture, flock::kDogSize * flock::kDogFrames, flock::kDogSize, dog},
                   {flock::kPenPicture, flock::kPenSize, flock::kPenSize, pen},
                   {flock::kBarkPicture, flock::kBarkSize, flock::kBarkSize, barkRing}};
-  for (const auto& p : pictures) {
-    const std::string path = std::string(argv[1]) + "/" + p.name;
-    if (!writePng(path, render(p.width, p.height, p.shape))) {
-      std::fprintf(stderr, "make_pictures: cannot write \"%s\"\n", path.c_str());
-      return 1;
-    }
-  }
-  return 0;
+  const struct {
+    const char* name;
+    Samples samples;
+  } sounds[] = {{flock::kBarkSound, bark()}, {flock::kBleatSound, bleat()}, {flock::kTuneSound, tune()}};
+  const std::string folder = std::string(argv[1]) + "/";
+  bool written = true;
+  const auto cannot = [&written](const std::string& path) {
+    std::fprintf(stderr, "make_assets: cannot write \"%s\"\n", path.c_str());
+    written = false;
+  };
+  for (const auto& p : pictures)
+    if (!writePng(folder + p.name, render(p.width, p.height, p.shape))) cannot(folder + p.name);
+  for (const auto& s : sounds)
+    if (!writeWav(folder + s.name, s.samples)) cannot(folder + s.name);
+  return written ? 0 : 1;
 }
