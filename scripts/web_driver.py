@@ -3,7 +3,7 @@
 DevTools protocol: the one place that knows how.
 
   web_driver.py play BUILD SHOT.png [SECONDS]   plays Brickfall, sweeping the pointer, and saves a screenshot
-  web_driver.py serve BUILD [PORT]              serves BUILD until interrupted
+  web_driver.py serve BUILD [PORT]              serves BUILD on 127.0.0.1 until interrupted
 """
 import asyncio
 import base64
@@ -187,6 +187,7 @@ async def sweep_and_shoot(browser, url, shot, seconds):
 
 async def play(build, shot, seconds):
     server, base = serve(build)
+    print(f"play-web: Brickfall at {base}/demo/Brickfall.html", flush=True)
     browser = Browser()
     await browser.start()
     try:
@@ -206,7 +207,7 @@ def main(argv):
         return asyncio.run(play(Path(argv[2]), argv[3], float(argv[4]) if len(argv) > 4 else 4))
     if len(argv) >= 3 and argv[1] == "serve":
         server, base = serve(Path(argv[2]), int(argv[3]) if len(argv) > 3 else 8000)
-        print(f"Brickfall: {base}/demo/Brickfall.html", flush=True)
+        print(f"Brickfall: {base}/demo/Brickfall.html (Ctrl-C stops serving)", flush=True)
         try:
             threading.Event().wait()
         except KeyboardInterrupt:

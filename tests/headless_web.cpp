@@ -28,8 +28,7 @@ EM_JS(void, test_canvas_close, (const char* selector), {
 
 namespace headless {
 
-// Sprites at right angles land on texel centres, which WebGL's linear
-// filter samples exactly.
+// The backend samples the nearest texel, exactly.
 const double kNeighbourShare = 0;
 const int kCapitalHeight16 = 10;
 const int kMeasureSlack = 3;

@@ -1,6 +1,92 @@
-// What the web backend does beyond the shared pixel suite.
+// What the web backend does beyond the shared pixel suite: lines wider than
+// a texture can be, fonts the page never registered, the bounded line cache,
+// and a device on a second canvas.
+#include <malloc.h>
+
+#include <string>
+
 #include "pixel_checks.h"
 
+using WebText = Headless;
 using WebDevice = Headless;
 
-TEST_F(WebDevice, Placeholder) { SUCCEED(); }
+namespace {
+
+using pixels::inkOn;
+
+int fontOf(const char* face) {
+  vLMaterial m;
+  m.CreateFontA(16, true, face);
+  return m.font;
+}
+
+Frame textFrame(vLDevice& device, int font, const std::string& text, float x, float y) {
+  device.Clear(0, 0, 0);
+  device.DrawT(font, text.c_str(), vLVector2{x, y, 0}, 255, 255, 255);
+  return grabFrame();
+}
+
+}  // namespace
+
+TEST_F(WebText, ALineWiderThanATextureDrawsTheSamePixelsAsItsVisiblePart) {
+  const int font = fontOf("Verdana");
+  const Frame whole = textFrame(device, font, std::string(100, 'W'), 10, 10);
+  ASSERT_GT(inkOn(whole, 0xFF000000u).right, kFrameWidth - 10);
+  EXPECT_TRUE(textFrame(device, font, std::string(60000, 'W'), 10, 10).argb == whole.argb);
+  // From far to the left, only the glyphs that reach the target show, where they belong.
+  const std::string line(60000, 'W');
+  const vLVector2 size = device.MeasureT(font, line.c_str());
+  const Frame tail = textFrame(device, font, line, kFrameWidth / 2.0f - size.x, 10);
+  const auto ink = inkOn(tail, 0xFF000000u);
+  EXPECT_LE(ink.left, 2);
+  EXPECT_NEAR(ink.right, kFrameWidth / 2, 3);
+}
+
+TEST_F(WebText, FacesThePageNeverRegisteredDrawWithTheShippedFont) {
+  const Frame registered = textFrame(device, fontOf("Verdana"), "Points: 40", 10, 10);
+  EXPECT_GT(inkOn(registered, 0xFF000000u).pixels, 100);
+  for (const char* face : {"No Such Face", "quote\" and \\ back\nslash", ""})
+    EXPECT_TRUE(textFrame(device, fontOf(face), "Points: 40", 10, 10).argb == registered.argb) << face;
+}
+
+TEST_F(WebText, ManyDifferentLinesKeepTheHeapBounded) {
+  const int font = fontOf("Verdana");
+  const auto drawLines = [&](int from, int count) {
+    for (int i = from; i < from + count; ++i) {
+      device.DrawT(font, ("Points: " + std::to_string(i)).c_str(), vLVector2{10, 10, 0}, 255, 0, 0);
+      device.DrawAll();
+    }
+  };
+  drawLines(0, 600);  // past the cache's 256 lines
+  const std::size_t settled = mallinfo().uordblks;
+  drawLines(600, 3000);
+  EXPECT_LE(mallinfo().uordblks, settled + 4096);
+}
+
+TEST_F(WebDevice, ASecondCanvasDrawsOnlyWhatWasMadeOnIt) {
+  const vLMaterial first = pixels::spriteOf(writePng("first", 4, 4, [](int, int) { return 0xFFFF0000u; }));
+  const auto drawn = [&](const vLMaterial& m) {
+    device.Clear(10, 20, 30);
+    device.Draw(m, vLVector2{0, 0, 0}, vLVector2{0, 0, 0}, 0, 0, 0, 0);
+    return grabFrame().at(1, 1);
+  };
+  // The same canvas again keeps its context: its textures still draw.
+  ASSERT_TRUE(device.CreateDevice(headless::sharedWindow()));
+  EXPECT_EQ(drawn(first), 0xFFFF0000u);
+
+  const vLWindow second = headless::openWindow(kFrameWidth, kFrameHeight);
+  ASSERT_TRUE(device.CreateDevice(second));
+  EXPECT_EQ(drawn(first), pixels::kBackground);
+  const vLMaterial own = pixels::spriteOf(writePng("own", 4, 4, [](int, int) { return 0xFF00FF00u; }));
+  EXPECT_EQ(drawn(own), 0xFF00FF00u);
+  headless::closeWindow(second);
+}
+
+TEST_F(WebDevice, AMissingCanvasGivesNoDeviceAndOneLine) {
+  ::testing::internal::CaptureStderr();
+  vLDevice other;
+  EXPECT_FALSE(other.CreateDevice("#no-such-canvas"));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "veltra: cannot create the device: the page has no canvas \"#no-such-canvas\"\n");
+  ASSERT_TRUE(device.CreateDevice(headless::sharedWindow()));
+}

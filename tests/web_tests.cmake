@@ -11,10 +11,11 @@ target_link_libraries(web_pixels PRIVATE veltra_core brickfall_pictures GTest::g
 target_include_directories(web_pixels PRIVATE ${PROJECT_SOURCE_DIR}/engine/src ${CMAKE_CURRENT_SOURCE_DIR})
 target_include_directories(web_pixels SYSTEM PRIVATE /usr/include/stb)
 veltra_web_page(web_pixels FACES Verdana)
+veltra_web_quick_link(web_pixels)
 
 find_program(VELTRA_CHROMIUM NAMES chromium chromium-browser)
 if(VELTRA_CHROMIUM)
   add_test(NAME Web.InHeadlessChromium
-           COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/scripts/web_driver.py test ${PROJECT_BINARY_DIR})
+           COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/web_e2e.py ${PROJECT_BINARY_DIR})
   set_tests_properties(Web.InHeadlessChromium PROPERTIES LABELS web TIMEOUT 900)
 endif()
