@@ -1,13 +1,12 @@
 // The web backend's headless window: a canvas of its own on the test page,
 // in headless Chromium with WebGL drawn in software.
 #include <emscripten/emscripten.h>
+#include <stb_image.h>
 
 #include <deque>
 #include <string>
 
 #include "headless.h"
-
-#include <stb_image.h>
 
 // A new canvas at the page's top-left corner; its number.
 EM_JS(int, test_canvas_open, (int width, int height), {

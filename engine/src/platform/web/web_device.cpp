@@ -40,7 +40,9 @@ void followCanvasSize() {
 
 }  // namespace
 
-platform::Size canvasSize() { return gDevice.context ? platform::Size{gDevice.width, gDevice.height} : platform::Size{}; }
+platform::Size canvasSize() {
+  return gDevice.context ? platform::Size{gDevice.width, gDevice.height} : platform::Size{};
+}
 std::uint32_t contextId() { return gDevice.id; }
 int maxTextureSide() { return gDevice.maxTextureSide; }
 
@@ -116,8 +118,8 @@ bool readBackBuffer(Image& out, Why& why) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       const std::uint8_t* p = &rgba[(static_cast<std::size_t>(h - 1 - y) * w + x) * 4];
-      out.argb[static_cast<std::size_t>(y) * w + x] = 0xFF000000u | std::uint32_t{p[0]} << 16 |
-                                                      std::uint32_t{p[1]} << 8 | p[2];
+      out.argb[static_cast<std::size_t>(y) * w + x] =
+          0xFF000000u | std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
     }
   return true;
 }
@@ -127,6 +129,4 @@ bool readBackBuffer(Image& out, Why& why) {
 
 // For the page and its tests: frames presented, and bytes the heap has handed out.
 extern "C" EMSCRIPTEN_KEEPALIVE unsigned veltra_frames() { return veltra::web::gFrames; }
-extern "C" EMSCRIPTEN_KEEPALIVE unsigned veltra_heap_in_use() {
-  return static_cast<unsigned>(mallinfo().uordblks);
-}
+extern "C" EMSCRIPTEN_KEEPALIVE unsigned veltra_heap_in_use() { return static_cast<unsigned>(mallinfo().uordblks); }

@@ -19,13 +19,14 @@
 // pixels. A face the page has not registered falls back to the shipped font
 // (see web_page.js). Returns the font's number, or -1 outside a browser.
 EM_JS(int, veltra_font_make, (const char* face, int height, int bold), {
-  if (typeof document === "undefined") return -1;
+  if (typeof document == "undefined") return -1;
   var ctx = document.createElement("canvas").getContext("2d");
   var quote = String.fromCharCode(34);
   // No quote, backslash or control character: the name stays one CSS string.
-  var name = UTF8ToString(face).split("").filter(function(c) {
-    return c !== quote && c.charCodeAt(0) !== 92 && c >= " ";
-  }).join("");
+  var name = UTF8ToString(face)
+                 .split("")
+                 .filter(function(c) { return c != quote && c.charCodeAt(0) != 92 && c >= " "; })
+                 .join("");
   var family = quote + name + quote + ", veltra-sans, sans-serif";
   var weight = bold ? "bold " : "";
   ctx.font = weight + "100px " + family;
@@ -140,8 +141,7 @@ LineCache& cache() {
 
 GLuint gWideLine = 0;  // the one texture for parts of wide lines
 
-void drawLine(const Font& font, std::string_view line, long long left, long long top, int outW,
-              std::uint32_t argb) {
+void drawLine(const Font& font, std::string_view line, long long left, long long top, int outW, std::uint32_t argb) {
   // One key reused across calls: a cache hit allocates nothing.
   static auto* key = new std::string;
   key->assign(std::to_string(font.id)).push_back('\0');
