@@ -3,10 +3,11 @@
 # build first, then each extra leg (scripts/test-*.sh, e.g. sanitizers, Windows).
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/install-deps.sh
+./scripts/install-deps.sh all
 jobs="$(nproc)"
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# On, also in a tree that ./play.sh made without them.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_BUILD_TESTS=ON -DVELTRA_BUILD_BENCHMARKS=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 

@@ -49,6 +49,15 @@ void allPairsStep() {
   veltra::separateAllPairs(table.data(), table.count());
 }
 
+// PhysXUpdate without its list of contacts: beside grid_spread, it shows
+// what keeping the list costs.
+void stepWithoutContacts() {
+  auto& table = veltra::massTable();
+  veltra::motionPass(table.data(), table.count(), veltra::inertion());
+  veltra::snapshotPass(table.data(), table.count());
+  veltra::separationPass(table.data(), table.count());
+}
+
 void Step(benchmark::State& state, void (*step)(), Masses (*scene)(int)) {
   const Masses start = scene(static_cast<int>(state.range(0)));
   load(start);
@@ -123,6 +132,11 @@ void sizes(benchmark::internal::Benchmark* b, int upTo) {
 }  // namespace
 
 BENCHMARK_CAPTURE(Step, grid_spread, PhysXUpdate, spread)->Apply([](auto* b) { sizes(b, 100000); });
+BENCHMARK_CAPTURE(Step, nocontacts_spread, stepWithoutContacts, spread)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Step, allpairs_spread, allPairsStep, spread)->Apply([](auto* b) { sizes(b, 100000); });
 BENCHMARK_CAPTURE(Step, directions_spread, directionsForAllPairsStep, spread)->Apply([](auto* b) { sizes(b, 10000); });
 BENCHMARK_CAPTURE(ActingPairsOnly, spread, spread)->Apply([](auto* b) { sizes(b, 100000); });

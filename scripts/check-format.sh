@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tool="${1:-$(command -v clang-format || command -v clang-format-14 || true)}"
 if [ -z "$tool" ] || ! [ -x "$(command -v "$tool")" ]; then
-  echo "veltra: clang-format not found; install it (./scripts/install-deps.sh) to check formatting"
+  echo "veltra: clang-format not found; install it (./scripts/install-deps.sh test) to check formatting"
   exit 77
 fi
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then

@@ -14,7 +14,7 @@ frames="${VALGRIND_FRAMES:-150000}"
 build="$PWD/build"
 
 if [ "${1:-}" != --on-display ]; then
-  command -v valgrind >/dev/null || { echo "veltra: valgrind not found; run ./scripts/install-deps.sh" >&2; exit 77; }
+  command -v valgrind >/dev/null || { echo "veltra: valgrind not found; run ./scripts/install-deps.sh valgrind" >&2; exit 77; }
   cmake --build "$build" -j2 --target brickfall frame_counter brickfall_pictures_files >/dev/null
   exec scripts/with-xvfb.sh "$0" --on-display
 fi

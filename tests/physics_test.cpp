@@ -1,4 +1,6 @@
 #include <cmath>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "fresh_engine.h"
@@ -170,7 +172,85 @@ TEST_F(Physics, NextStepRepeatsALinksMove) {
   EXPECT_EQ(a.GetX(), 0.0f);
 }
 
+TEST_F(Physics, PlaceMovesWithoutVelocity) {
+  PhysXInertion(0.5f);
+  vLPhysX placed = newMass(), set = newMass();
+  placed.Place(10, -4);
+  set.SetX(10);
+  set.SetY(-4);
+  PhysXUpdate();
+  EXPECT_EQ(placed.GetX(), 10.0f);
+  EXPECT_EQ(placed.GetY(), -4.0f);
+  EXPECT_EQ(placed.GetVelX(), 0.0f);
+  EXPECT_EQ(set.GetX(), 20.0f);
+  EXPECT_EQ(set.GetY(), -8.0f);
+  EXPECT_EQ(set.GetVelX(), 5.0f);  // the displacement of 10, halved by the inertion
+  EXPECT_EQ(set.GetVelY(), -2.0f);
+  // A velocity it already has is kept: Place moves it, the step carries it on.
+  set.Place(0, 0);
+  PhysXUpdate();
+  EXPECT_EQ(set.GetX(), 5.0f);
+  EXPECT_EQ(set.GetY(), -2.0f);
+}
+
+TEST_F(Physics, SetVelocityStartsTheNextMotion) {
+  const struct {
+    float factor, vx, vy;
+    float moveX;  // a displacement given with SetX after the velocity
+    float x, velX, velY;
+  } cases[] = {
+      {0.5f, 3, -4, 0, 3, 1.5f, -2},
+      {0.0f, 3, -4, 0, 3, 0, -0.0f},
+      {1.0f, -2, 0.5f, 0, -2, -2, 0.5f},
+      {0.5f, 1, 0, 5, 11, 3, 0},  // the longer displacement adds to the velocity
+      {0.5f, 8, 0, 5, 13, 4, 0},  // a shorter one is lost
+      {-1.0f, 0.25f, 0, 0, 0.25f, -0.25f, -0.0f},
+  };
+  for (const auto& c : cases) {
+    veltra::detail::resetTables();
+    PhysXInertion(c.factor);
+    vLPhysX m = newMass();
+    m.Place(0, 0);
+    m.SetVelocity(c.vx, c.vy);
+    EXPECT_EQ(m.GetVelX(), c.vx);
+    EXPECT_EQ(m.GetVelY(), c.vy);
+    m.SetX(c.moveX);
+    PhysXUpdate();
+    EXPECT_EQ(m.GetX(), c.x) << "factor " << c.factor << ", velocity " << c.vx;
+    EXPECT_EQ(m.GetY(), c.vy);
+    EXPECT_TRUE(sameBits(m.GetVelX(), c.velX)) << m.GetVelX();
+    EXPECT_TRUE(sameBits(m.GetVelY(), c.velY)) << m.GetVelY();
+  }
+}
+
+TEST_F(Physics, ContactsListThePairsPushedInOrder) {
+  EXPECT_EQ(PhysXContactCount(), 0);
+  // 0 and 1 on one spot split to -20 and 20; that push brings 1 onto 2 at 30.
+  newMass(0, 0, 10);
+  newMass(0, 0, 10);
+  newMass(0, 0, 10).Place(30, 0);
+  newMass(0, 0, 10).Place(500, 0);
+  PhysXUpdate();
+  std::vector<std::pair<int, int>> got;
+  for (int i = 0; i < PhysXContactCount(); ++i) got.emplace_back(PhysXContact(i).a, PhysXContact(i).b);
+  const std::vector<std::pair<int, int>> expected = {{0, 1}, {1, 2}};
+  EXPECT_EQ(got, expected);
+  // Each step starts a new list: once the masses rest apart, it is empty.
+  for (int step = 0; step < 4; ++step) PhysXUpdate();
+  EXPECT_EQ(PhysXContactCount(), 0);
+}
+
 using PhysicsDeathTest = FreshEngine;
+
+TEST_F(PhysicsDeathTest, AContactIndexOutOfRangeEndsTheProcess) {
+  newMass(0, 0, 10);
+  newMass(1, 0, 10);
+  PhysXUpdate();
+  ASSERT_EQ(PhysXContactCount(), 1);
+  for (int index : {1, -1})
+    EXPECT_DEATH(PhysXContact(index), "veltra: PhysXContact index " + std::to_string(index) +
+                                          " is out of range \\(the last PhysXUpdate made 1 contacts\\)");
+}
 
 TEST_F(PhysicsDeathTest, LinkToAnUnknownMassEndsTheProcess) {
   vLPhysX a = newMass();

@@ -14,15 +14,29 @@ set_tests_properties(presets PROPERTIES
   PASS_REGULAR_EXPRESSION "\"debug\".*\"release\".*\"sanitize\".*\"windows-cross\".*\"debug\".*\"sanitize\"")
 
 # Doxygen fails on any public name of the header left undocumented.
-if(DOXYGEN_FOUND)
-  add_test(NAME api_docs COMMAND Doxygen::doxygen ${PROJECT_BINARY_DIR}/Doxyfile.docs WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+if(VELTRA_DOXYFILE)
+  add_test(NAME api_docs COMMAND Doxygen::doxygen ${VELTRA_DOXYFILE} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
 endif()
 
-# Installs into a temporary prefix and builds an outside program against it.
+# No test may leave files in the system's temporary folder.
+add_test(NAME temp_files
+         COMMAND ${CMAKE_COMMAND} -DCTEST=${CMAKE_CTEST_COMMAND} -DBUILD_DIR=${PROJECT_BINARY_DIR}
+                 -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DTMPDIR_WANTED=${VELTRA_TEST_TMPDIR}
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/temp_files_check.cmake)
+
+# Installs into a temporary prefix and builds outside programs against it: a
+# tiny one, and a copy of the physics sandbox as a user would start from it.
+if(TARGET physics_sandbox)
+  set(_consumer_example ${PROJECT_SOURCE_DIR}/examples/physics_sandbox)
+else()
+  set(_consumer_example -)
+endif()
+set(_consumer_args ${CMAKE_COMMAND} ${CMAKE_CXX_COMPILER} ${CMAKE_GENERATOR} ${PROJECT_VERSION} ${VELTRA_SOVERSION}
+                   ${_consumer_example})
 if(UNIX AND NOT APPLE)
-  add_test(NAME consumer
-    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/consumer/run.sh ${CMAKE_COMMAND} ${CMAKE_CXX_COMPILER} ${CMAKE_GENERATOR}
-            ${PROJECT_VERSION} ${VELTRA_SOVERSION} --install ${PROJECT_BINARY_DIR})
+  add_test(NAME consumer COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/consumer/run.sh ${_consumer_args} --install
+                                 ${PROJECT_BINARY_DIR})
+  set_tests_properties(consumer PROPERTIES TIMEOUT 300)
 endif()
 
 # The Debian package: control fields, contents, and the unpacked files in use.
@@ -33,12 +47,16 @@ if(UNIX AND NOT APPLE AND VELTRA_DPKG_DEB)
   else()
     set(_with_brickfall 0)
   endif()
+  if(VELTRA_DOXYFILE AND VELTRA_BUILD_DOCS)
+    set(_with_docs 1)
+  else()
+    set(_with_docs 0)
+  endif()
   add_test(NAME package
     COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/package/check_deb.sh ${CMAKE_CPACK_COMMAND} ${PROJECT_BINARY_DIR}
-            ${PROJECT_VERSION} ${VELTRA_SOVERSION} ${_with_brickfall}
-            ${CMAKE_COMMAND} ${CMAKE_CXX_COMPILER} ${CMAKE_GENERATOR} ${PROJECT_VERSION} ${VELTRA_SOVERSION})
+            ${PROJECT_VERSION} ${VELTRA_SOVERSION} ${_with_brickfall} ${_with_docs} ${_consumer_args})
   # It starts the game on a private X server, so it counts as end to end.
-  set_tests_properties(package PROPERTIES TIMEOUT 180 LABELS e2e)
+  set_tests_properties(package PROPERTIES TIMEOUT 300 LABELS e2e)
 endif()
 
 # The library links with no undefined symbols, so a backend that lacks one

@@ -7,9 +7,13 @@
 namespace veltra {
 namespace {
 float gInertion = 0.0f;
-}
+// The pairs the last step pushed apart; its storage is kept from step to step.
+std::vector<ActingPair> gContacts;
+}  // namespace
 
 float inertion() { return gInertion; }
+
+void detail::forgetContacts() { gContacts.clear(); }
 
 void motionPass(MassRecord* masses, int count, float factor) {
   for (int i = 0; i < count; ++i) {
@@ -108,6 +112,20 @@ float vLPhysX::GetX() const { return massTable().at(handle).x; }
 float vLPhysX::GetY() const { return massTable().at(handle).y; }
 float vLPhysX::GetZ() const { return massTable().at(handle).z; }
 float vLPhysX::GetRange() const { return massTable().at(handle).range; }
+float vLPhysX::GetVelX() const { return massTable().at(handle).velX; }
+float vLPhysX::GetVelY() const { return massTable().at(handle).velY; }
+
+void vLPhysX::Place(float x, float y) {
+  veltra::MassRecord& m = massTable().at(handle);
+  m.x = m.prevX = x;
+  m.y = m.prevY = y;
+}
+
+void vLPhysX::SetVelocity(float x, float y) {
+  veltra::MassRecord& m = massTable().at(handle);
+  m.velX = x;
+  m.velY = y;
+}
 
 void vLPhysX::LinkForced(vLPhysX other, float length) {
   auto& table = massTable();
@@ -127,7 +145,19 @@ void PhysXUpdate() {
   veltra::MassRecord* masses = table.data();
   veltra::motionPass(masses, count, veltra::inertion());
   veltra::snapshotPass(masses, count);
-  veltra::separationPass(masses, count);
+  veltra::gContacts.clear();
+  veltra::separationPass(masses, count, &veltra::gContacts);
 }
 
 void PhysXInertion(float factor) { veltra::gInertion = factor; }
+
+int PhysXContactCount() { return static_cast<int>(veltra::gContacts.size()); }
+
+vLContact PhysXContact(int index) {
+  const auto& contacts = veltra::gContacts;
+  if (static_cast<std::size_t>(static_cast<unsigned>(index)) >= contacts.size())
+    veltra::detail::badArgument("PhysXContact index %d is out of range (the last PhysXUpdate made %zu contacts)", index,
+                                contacts.size());
+  const veltra::ActingPair& p = contacts[static_cast<std::size_t>(index)];
+  return vLContact{p.outer, p.inner};
+}

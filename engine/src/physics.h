@@ -28,4 +28,9 @@ std::int64_t separateAllPairs(MassRecord* masses, int count, std::vector<ActingP
 void linkForced(MassRecord& a, MassRecord& b, float length);
 void linkFree(MassRecord& a, MassRecord& b, float length);
 
+namespace detail {
+// Tests only: the last step's contacts name masses that resetTables removes.
+void forgetContacts();
+}  // namespace detail
+
 }  // namespace veltra

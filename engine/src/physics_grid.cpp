@@ -314,12 +314,12 @@ SeparationGrid& sharedGrid() {
 }
 }  // namespace
 
-void separationPass(MassRecord* masses, int count) {
+void separationPass(MassRecord* masses, int count, std::vector<ActingPair>* acting) {
   if (count < kAllPairsBelow) {
-    separateAllPairs(masses, count);
+    separateAllPairs(masses, count, acting);
     return;
   }
-  sharedGrid().run(masses, count);
+  sharedGrid().run(masses, count, acting);
 }
 
 const GridStats& lastGridStats() { return sharedGrid().stats(); }

@@ -121,7 +121,8 @@ class SeparationGrid {
 };
 
 // The pass PhysXUpdate runs: every pair for small tables, the grid otherwise.
-void separationPass(MassRecord* masses, int count);
+// When `acting` is given, the pairs that acted are appended to it.
+void separationPass(MassRecord* masses, int count, std::vector<ActingPair>* acting = nullptr);
 // What the grid did in the last separationPass that used it.
 const GridStats& lastGridStats();
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "log.h"
+#include "physics.h"
 #include "veltra/veltra.h"
 
 #if defined(_WIN32)
@@ -61,6 +62,7 @@ void resetTables() {
   gFonts.reset();
   gSprites.reset();
   gMatrices.reset();
+  forgetContacts();
 }
 }  // namespace detail
 }  // namespace veltra

@@ -1,5 +1,6 @@
 // Physics sandbox: a rope held with LinkForced, balls pushing each other
-// apart, a gear turned with Draw, and the mass count and step time in DrawT.
+// apart, a gear turned with Draw, and the mass and contact counts and the
+// step time in DrawT.
 // Click to drop a ball; Escape or closing the window quits.
 //
 //   physics_sandbox [--frames N] [--screenshot FILE]
@@ -93,7 +94,6 @@ int main(int argc, char** argv) {
   scene.build();
   bool running = true;
   for (long frame = 1; running; ++frame) {
-    const Uint64 frameStart = SDL_GetTicks64();
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
       if (event.type == SDL_QUIT || (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)) running = false;
@@ -108,21 +108,16 @@ int main(int argc, char** argv) {
     device.Draw(gear, {sandbox::kGearX, sandbox::kGearY, 0}, {64, 64, 0}, scene.gearAngle(), 0, 0, 0);
     drawMasses(device, bead, scene.rope(), 6);
     drawMasses(device, ball, scene.balls(), 12);
-    char line[96];
-    std::snprintf(line, sizeof line, "masses: %d   step: %.1f us   click to drop a ball", scene.massCount(),
-                  scene.meanStepMicros());
+    char line[128];
+    std::snprintf(line, sizeof line, "masses: %d   contacts: %d   step: %.1f us   click to drop a ball",
+                  scene.massCount(), PhysXContactCount(), scene.meanStepMicros());
     device.DrawT(text.font, line, {12, 10, 0}, 235, 235, 240);
     device.EndRender();
 
     const bool last = options.frames > 0 && frame >= options.frames;
     if (last && options.screenshot && !device.Screenshot(options.screenshot)) return 1;
-    device.DrawAll();
+    device.DrawAll();  // waits for the display's refresh, so the loop needs no timer
     if (last) running = false;
-    // Where the display gives no vsync, hold the frame rate near 60 by hand.
-    if (!options.screenshot) {
-      const Uint64 spent = SDL_GetTicks64() - frameStart;
-      if (spent < 16) SDL_Delay(static_cast<Uint32>(16 - spent));
-    }
   }
   SDL_DestroyWindow(window);
   SDL_Quit();

@@ -15,17 +15,13 @@ constexpr int kRopeSweeps = 6;
 constexpr float kWorldLayer = 0;
 }  // namespace
 
-// A step turns every move since the last one into velocity, and a new mass
-// counts as having come from the origin. So it is put halfway, on a layer of
-// its own: its first step carries it, touching nothing, the rest of the way.
+// Placed, not set: a new mass would otherwise count as having come from the origin.
 vLPhysX Scene::spawn(float x, float y, float range) {
   vLPhysX m;
   m.NewPhysX();
-  m.SetX(x * 0.5f);
-  m.SetY(y * 0.5f);
+  m.Place(x, y);
   m.SetRange(range);
-  m.SetZ(static_cast<float>(-1 - m.handle));
-  arriving_.push_back(m);
+  m.SetZ(kWorldLayer);
   return m;
 }
 
@@ -75,8 +71,6 @@ void Scene::step() {
   lastStep_ = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
   meanStep_ = meanStep_ == 0 ? lastStep_ : meanStep_ * 0.95 + lastStep_ * 0.05;
 
-  for (vLPhysX& m : arriving_) m.SetZ(kWorldLayer);
-  arriving_.clear();
   for (int sweep = 0; sweep < kRopeSweeps; ++sweep) {
     for (int i = 0; i + 1 < kBeads; ++i) rope_[i].LinkForced(rope_[i + 1], kLinkLength);
     rope_.front().SetX(kRopeLeftX);

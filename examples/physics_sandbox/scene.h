@@ -35,7 +35,7 @@ class Scene {
   void placeGear();
   void keepInBox(vLPhysX& m, float range);
 
-  std::vector<vLPhysX> balls_, rope_, gear_, arriving_;
+  std::vector<vLPhysX> balls_, rope_, gear_;
   float gearAngle_ = 0;
   double lastStep_ = 0, meanStep_ = 0;
 };

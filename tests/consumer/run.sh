@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds and runs the outside program in this folder against an installed
-# engine, with find_package and with pkg-config. The engine is either the
-# build tree installed into a temporary prefix, or a prefix given (such as an
-# unpacked .deb).
-# Usage: run.sh CMAKE CXX GENERATOR VERSION SOVERSION (--install BUILD_DIR | --prefix PREFIX)
+# engine, with find_package and with pkg-config, and then a copy of the
+# example EXAMPLE_DIR ("-" for none), as a user starting from it would. The
+# engine is either the build tree installed into a temporary prefix, or a
+# prefix given (such as an unpacked .deb).
+# Usage: run.sh CMAKE CXX GENERATOR VERSION SOVERSION EXAMPLE_DIR (--install BUILD_DIR | --prefix PREFIX)
 set -euo pipefail
-cmake_bin=$1 cxx=$2 generator=$3 version=$4 soversion=$5 how=$6 where=$7
+cmake_bin=$1 cxx=$2 generator=$3 version=$4 soversion=$5 example=$6 how=$7 where=$8
 src="$(cd "$(dirname "$0")" && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -29,14 +30,16 @@ lib="$libdir/libVeltra.so.$version"
 soname="$(objdump -p "$lib" | awk '$1 == "SONAME" { print $2 }')"
 [ "$soname" = "libVeltra.so.$soversion" ] || fail "SONAME is '$soname', want libVeltra.so.$soversion"
 
-# Links through the SONAME and loads the library from the prefix, not the build tree.
+# Links through the SONAME and loads the library from the prefix, not the
+# build tree; then runs with the arguments given.
 check_binary() {
   local exe=$1 how=$2
+  shift 2
   objdump -p "$exe" | grep -q "NEEDED *libVeltra.so.$soversion\$" || fail "$how: does not need libVeltra.so.$soversion"
   local loaded
   loaded="$(LD_LIBRARY_PATH="$libdir" ldd "$exe" | awk '/libVeltra/ { print $3 }')"
   [ "$loaded" = "$libdir/libVeltra.so.$soversion" ] || fail "$how: loads '$loaded'"
-  LD_LIBRARY_PATH="$libdir" "$exe" || fail "$how: the program failed"
+  LD_LIBRARY_PATH="$libdir" "$exe" "$@" || fail "$how: the program failed"
 }
 
 cmake_args=(-G "$generator" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_BUILD_TYPE=Release)
@@ -60,4 +63,21 @@ mkdir "$work/pc"
 PKG_CONFIG_PATH="$(dirname "$pc")" make -s -C "$work/pc" -f "$src/Makefile" SRC="$src" CXX="$cxx" >"$work/make.log" 2>&1 ||
   { cat "$work/make.log"; fail "pkg-config build failed"; }
 check_binary "$work/pc/consumer-pc" pkg-config
-echo "consumer test: find_package and pkg-config builds run against $prefix"
+
+built="find_package and pkg-config builds"
+if [ "$example" != - ]; then
+  # A copy outside the tree, configured and built as its own project.
+  name="$(basename "$example")"
+  cp -R "$example" "$work/$name"
+  { "$cmake_bin" -S "$work/$name" -B "$work/$name/build" "${cmake_args[@]}" &&
+    "$cmake_bin" --build "$work/$name/build"; } >"$work/example.log" 2>&1 ||
+    { cat "$work/example.log"; fail "a copy of $name does not build"; }
+  # Headless, it finds its pictures and draws a frame without a word from the engine.
+  SDL_VIDEODRIVER=offscreen check_binary "$work/$name/build/$name" "copied $name" --frames 3 \
+    --screenshot "$work/$name.png" 2>"$work/example.err"
+  ! grep -q 'veltra:' "$work/example.err" || { cat "$work/example.err"; fail "copied $name: the engine complained"; }
+  [ "$(head -c 8 "$work/$name.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
+    fail "copied $name: no screenshot"
+  built+=" and a copy of $name"
+fi
+echo "consumer test: $built run against $prefix"

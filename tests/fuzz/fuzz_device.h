@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 #include "veltra/veltra.h"
 
@@ -28,13 +30,12 @@ inline vLDevice& headlessDevice() {
   return device;
 }
 
-// A file only this process writes, in the temporary folder.
+// A file only this process writes, in the temporary folder ($TMPDIR first).
 inline const char* scratchFile(const char* extension) {
-  static char path[512];
-  const char* dir = std::getenv("TMPDIR");
-  std::snprintf(path, sizeof path, "%s/veltra-fuzz-%d.%s", dir && *dir ? dir : "/tmp", static_cast<int>(getpid()),
-                extension);
-  return path;
+  static std::string path;
+  const std::string name = "veltra-fuzz-" + std::to_string(getpid()) + "." + extension;
+  path = (std::filesystem::temp_directory_path() / name).string();
+  return path.c_str();
 }
 
 }  // namespace veltra::fuzz

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "image_formats.h"
@@ -30,7 +31,7 @@ SDL_Surface* picture(int w, int h) {
 template <typename Save>
 Bytes encoded(Save save) {
   Bytes out;
-  const std::string path = std::string(SDL_getenv("TMPDIR") ? SDL_getenv("TMPDIR") : "/tmp") + "/veltra-seed.img";
+  const std::string path = (std::filesystem::temp_directory_path() / "veltra-seed.img").string();
   if (save(path.c_str()) != 0) return out;
   SDL_RWops* in = SDL_RWFromFile(path.c_str(), "rb");
   if (!in) return out;

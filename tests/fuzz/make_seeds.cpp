@@ -50,6 +50,11 @@ class Ops {
   Ops& crowd(int count, int columns, int layers, const Num& spacing, const Num& range) {
     return put(veltra::fuzz::kCrowd).put(count).put(columns).put(layers).put(spacing).put(range);
   }
+  Ops& place(int mass, const Num& x, const Num& y) { return put(veltra::fuzz::kPlace).put(mass).put(x).put(y); }
+  Ops& velocity(int mass, const Num& x, const Num& y) {
+    return put(veltra::fuzz::kSetVelocity).put(mass).put(x).put(y);
+  }
+  Ops& contact(int index) { return put(veltra::fuzz::kContact).put(index); }
   Ops& reserve() { return put(veltra::fuzz::kReserve); }
   // Sub-op 0 creates, 1 identity, 3 multiply, 4 transpose, all on matrix 0.
   Ops& matrix(int subOp) { return put(veltra::fuzz::kMatrix).put(subOp).put(0).put(0); }
@@ -103,6 +108,13 @@ std::vector<Bytes> physicsSeeds() {
   wild.crowd(100, 9, 3, small(6), small(5)).set(kSetX, 5, special(kNaN)).set(kSetRange, 17, special(kInf));
   wild.set(kSetY, 40, special(kMax)).set(kSetRange, 41, small(120)).set(kSetZ, 60, special(kNaN)).steps(3);
   seeds.push_back(wild.bytes());
+  // Masses placed onto each other and given velocities, huge and NaN among
+  // them, with the contacts of each step read back.
+  Ops placed;
+  placed.crowd(60, 8, 1, small(9), small(5)).place(3, small(20), small(10)).place(4, small(20), small(10));
+  placed.velocity(5, small(7), small(-3)).velocity(6, special(kMax), special(kNaN)).inertion(small(1));
+  placed.steps(1).contact(0).contact(7).steps(1).contact(200);
+  seeds.push_back(placed.bytes());
   // Helpers and matrices with hostile numbers.
   Ops maths;
   maths.helpers(special(kNaN), small(1), special(kInf), special(kNegInf))

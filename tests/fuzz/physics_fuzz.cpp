@@ -1,7 +1,8 @@
 // Random sequences of physics, helper and matrix calls with hostile numbers.
 // Besides the sanitizers, it checks what must hold for any input: a stored
 // value reads back bit for bit, LinkFree leaves its own mass alone, the step
-// matches the all-pairs reference pass, and the helpers agree with each other.
+// matches the all-pairs reference pass and its contacts are the pairs that
+// pass pushed, and the helpers agree with each other.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -38,14 +39,23 @@ void stepAgainstReference() {
   std::vector<MassRecord> expected(table.data(), table.data() + count);
   veltra::motionPass(expected.data(), count, veltra::inertion());
   veltra::snapshotPass(expected.data(), count);
-  veltra::separateAllPairs(expected.data(), count);
+  static std::vector<veltra::ActingPair> pushed, gridPushed;
+  pushed.clear();
+  gridPushed.clear();
+  veltra::separateAllPairs(expected.data(), count, &pushed);
   // The grid pass itself, which PhysXUpdate leaves to all pairs on tables this small.
   std::vector<MassRecord> indexed(table.data(), table.data() + count);
   veltra::motionPass(indexed.data(), count, veltra::inertion());
   veltra::snapshotPass(indexed.data(), count);
   static veltra::SeparationGrid grid;
-  grid.run(indexed.data(), count);
+  grid.run(indexed.data(), count, &gridPushed);
   PhysXUpdate();
+  check(gridPushed == pushed);
+  check(PhysXContactCount() == static_cast<int>(pushed.size()));
+  for (std::size_t i = 0; i < pushed.size(); ++i) {
+    const vLContact c = PhysXContact(static_cast<int>(i));
+    check(c.a == pushed[i].outer && c.b == pushed[i].inner);
+  }
   for (const MassRecord* records : {table.data(), indexed.data()}) {
     for (int i = 0; i < count; ++i) {
       const MassRecord& got = records[i];
@@ -128,7 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   while (!in.empty()) {
     const auto op = static_cast<veltra::fuzz::PhysicsOp>(in.byte() % veltra::fuzz::kOpCount);
-    if (masses.empty() && op > veltra::fuzz::kNewMass && op < veltra::fuzz::kStep) continue;
+    if (masses.empty() && veltra::fuzz::namesMass(op)) continue;
     switch (op) {
       case veltra::fuzz::kNewMass:
         if (masses.size() < kMaxMasses) {
@@ -189,6 +199,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case veltra::fuzz::kCrowd:
         crowd(in, masses);
         break;
+      case veltra::fuzz::kPlace: {
+        vLPhysX& m = pick();
+        const float x = in.number(), y = in.number();
+        m.Place(x, y);
+        check(sameBits(m.GetX(), x) && sameBits(m.GetY(), y));
+        const MassRecord& r = veltra::massTable().at(m.handle);
+        check(sameBits(r.prevX, x) && sameBits(r.prevY, y));
+        break;
+      }
+      case veltra::fuzz::kSetVelocity: {
+        vLPhysX& m = pick();
+        const float x = in.number(), y = in.number();
+        m.SetVelocity(x, y);
+        check(sameBits(m.GetVelX(), x) && sameBits(m.GetVelY(), y));
+        break;
+      }
+      case veltra::fuzz::kContact: {
+        // Only indices in range: one out of range ends the process by design.
+        const int count = PhysXContactCount();
+        if (count == 0) break;
+        const vLContact c = PhysXContact(in.byte() % count);
+        check(c.a != c.b && c.a >= 0 && c.b >= 0 && c.a < static_cast<int>(masses.size()) &&
+              c.b < static_cast<int>(masses.size()));
+        break;
+      }
       case veltra::fuzz::kOpCount:
         break;
     }

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds the Debian package with cpack and checks it as apt would get it:
 # its control fields, its file list, and, unpacked, that an outside program
-# builds against it and that Brickfall starts from its launcher.
-# Usage: check_deb.sh CPACK BUILD_DIR VERSION SOVERSION WITH_BRICKFALL CONSUMER_ARGS...
+# builds against it, that Brickfall starts from its launcher and that the API
+# reference opens on its main page.
+# Usage: check_deb.sh CPACK BUILD_DIR VERSION SOVERSION WITH_BRICKFALL WITH_DOCS CONSUMER_ARGS...
 set -euo pipefail
-cpack_bin=$1 build=$2 version=$3 soversion=$4 with_brickfall=$5
-shift 5
+cpack_bin=$1 build=$2 version=$3 soversion=$4 with_brickfall=$5 with_docs=$6
+shift 6
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/../../demo/brickfall.names"
 work="$(mktemp -d)"
@@ -47,6 +48,11 @@ if [ "$with_brickfall" = 1 ]; then
   expect_file /usr/share/applications/brickfall\\.desktop
   expect_file /usr/share/pixmaps/brickfall\\.png
 fi
+if [ "$with_docs" = 1 ]; then
+  for page in index classvLDevice classvLMaterial veltra_8h; do
+    expect_file "/usr/share/doc/veltra/html/$page\\.html"
+  done
+fi
 # Only what a user needs: nothing from the tests, tools or examples.
 if grep -E '(test|make_images|sandbox|gtest|\.a$)' "$work/files"; then fail "the package holds build-only files"; fi
 grep -vE '^/usr(/(bin|include|lib|share)(/.*)?)?$' "$work/files" && fail "files outside /usr/{bin,include,lib,share}"
@@ -55,6 +61,15 @@ root="$work/root"
 dpkg-deb -x "$deb" "$root"
 "$here/../consumer/run.sh" "$@" --prefix "$root/usr" >"$work/consumer.log" 2>&1 ||
   { cat "$work/consumer.log"; fail "an outside program does not build against the package"; }
+
+if [ "$with_docs" = 1 ]; then
+  # The reference opens on the main page, not on an empty one, and its links lead somewhere.
+  html="$root/usr/share/doc/veltra/html"
+  grep -q 'href="classvLDevice.html' "$html/index.html" || fail "the reference's main page does not lead to vLDevice"
+  missing="$(grep -o 'href="[^":#]*\.html' "$html/index.html" | sed 's/^href="//' | sort -u |
+    while read -r page; do [ -f "$html/$page" ] || echo "$page"; done)"
+  [ -z "$missing" ] || fail "the main page links to pages the package lacks: $missing"
+fi
 
 if [ "$with_brickfall" = 1 ]; then
   desktop="$root/usr/share/applications/brickfall.desktop"

@@ -63,11 +63,11 @@ struct vLRect {
 
 /// A round point mass in the engine's mass table.
 ///
-/// Velocities are in pixels per PhysXUpdate() step and come only from
-/// displacement: every move between two steps (SetX(), SetY(), a link, a push)
-/// is turned into velocity by the next step. Every member checks the handle:
-/// one that NewPhysX() has not handed out ends the process with one line on
-/// stderr.
+/// Velocities are in pixels per PhysXUpdate() step. Every move between two
+/// steps (SetX(), SetY(), a link, a push) is turned into velocity by the next
+/// step; Place() moves a mass without that, and SetVelocity() gives one
+/// directly. Every member checks the handle: one that NewPhysX() has not
+/// handed out ends the process with one line on stderr.
 class VELTRA_API vLPhysX {
  public:
   int handle = -1;  ///< index into the mass table; -1 until NewPhysX()
@@ -82,6 +82,16 @@ class VELTRA_API vLPhysX {
   float GetY() const;      ///< position y, pixels
   float GetZ() const;      ///< layer
   float GetRange() const;  ///< radius, pixels
+  /// Puts the mass at (x, y) without giving it velocity: its previous position
+  /// moves along, so the next step sees no displacement.
+  void Place(float x, float y);
+  /// Velocity x, pixels per step: what the next step's motion starts from
+  /// (after a step, already scaled by the inertion factor).
+  float GetVelX() const;
+  float GetVelY() const;  ///< velocity y, pixels per step, as GetVelX()
+  /// Sets the velocity the next step's motion starts from, pixels per step. A
+  /// displacement since the last step is still added to it when it is longer.
+  void SetVelocity(float x, float y);
   /// Places both masses `length` pixels apart on the line through them, about
   /// their midpoint; coincident masses are lined up along x. A negative length
   /// swaps their sides.
@@ -197,6 +207,18 @@ VELTRA_API void vLInitialize();
 /// displacement since the last step becomes velocity), snapshot, then every
 /// overlapping pair on the same layer pushed apart by its whole overlap.
 VELTRA_API void PhysXUpdate();
+/// Two masses that the last PhysXUpdate() pushed apart, as mass handles.
+struct vLContact {
+  int a;  ///< the outer mass: the one whose turn it was
+  int b;  ///< the inner mass, pushed away from `a` as `a` was pushed from it
+};
+/// How many pairs the last PhysXUpdate() pushed apart (0 before the first).
+VELTRA_API int PhysXContactCount();
+/// Contact `index`, in 0 .. PhysXContactCount() - 1, in the order the step
+/// pushed them: by `a` ascending, then by `b`. A pair may appear twice, as
+/// (a, b) and (b, a), when other pushes brought it back together. An index out
+/// of range ends the process with one `veltra: ` line, as a bad handle does.
+VELTRA_API vLContact PhysXContact(int index);
 /// Velocity kept per step: 0 (the default) stops masses after one step, 1
 /// keeps their speed, above 1 speeds them up, negative reverses them. Not checked.
 VELTRA_API void PhysXInertion(float factor);

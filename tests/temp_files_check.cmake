@@ -1,0 +1,61 @@
+# Fails when a test could leave files in the system's temporary folder: a
+# registered test that does not get the build tree's TMPDIR, or a test, script
+# or example that names /tmp itself.
+#   cmake -DCTEST=... -DBUILD_DIR=... -DSOURCE_DIR=... -DTMPDIR_WANTED=... -P temp_files_check.cmake
+execute_process(COMMAND ${CTEST} --test-dir ${BUILD_DIR} --show-only=json-v1 OUTPUT_VARIABLE json
+                RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "veltra: ctest --show-only failed in ${BUILD_DIR}")
+endif()
+
+set(wanted "TMPDIR=${TMPDIR_WANTED}")
+set(astray)
+string(JSON count LENGTH "${json}" tests)
+math(EXPR last "${count} - 1")
+foreach(i RANGE ${last})
+  string(JSON name GET "${json}" tests ${i} name)
+  # A GoogleTest program not built yet stands in for its tests; it runs nothing.
+  if(name MATCHES "_NOT_BUILT$")
+    continue()
+  endif()
+  set(found FALSE)
+  string(JSON props ERROR_VARIABLE none GET "${json}" tests ${i} properties)
+  if(NOT none)
+    string(JSON nprops LENGTH "${props}")
+    math(EXPR lastprop "${nprops} - 1")
+    foreach(j RANGE ${lastprop})
+      string(JSON pname GET "${props}" ${j} name)
+      if(pname STREQUAL "ENVIRONMENT")
+        string(JSON env GET "${props}" ${j} value)
+        string(FIND "${env}" "\"${wanted}\"" at)
+        if(NOT at EQUAL -1)
+          set(found TRUE)
+        endif()
+      endif()
+    endforeach()
+  endif()
+  if(NOT found)
+    list(APPEND astray "${name}")
+  endif()
+endforeach()
+
+file(GLOB_RECURSE sources LIST_DIRECTORIES false RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/tests/* ${SOURCE_DIR}/examples/*
+     ${SOURCE_DIR}/scripts/* ${SOURCE_DIR}/bench/*)
+set(naming)
+foreach(file IN LISTS sources)
+  if(file STREQUAL "tests/temp_files_check.cmake")
+    continue()
+  endif()
+  file(STRINGS ${SOURCE_DIR}/${file} lines REGEX "[\"' =]/tmp([/\"' ]|$)")
+  if(lines)
+    list(APPEND naming "${file}")
+  endif()
+endforeach()
+
+if(astray OR naming)
+  list(JOIN astray ", " astray)
+  list(JOIN naming ", " naming)
+  message(FATAL_ERROR "veltra: tests may write outside the build tree: without ${wanted}: [${astray}]; "
+                      "naming /tmp: [${naming}]; register tests in tests/ and use TMPDIR or testing::TempDir()")
+endif()
+message(STATUS "${count} tests keep their temporary files in ${TMPDIR_WANTED}")
