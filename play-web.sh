@@ -5,7 +5,7 @@
 #   ./play-web.sh [SCREENSHOT.png]   (default out/web/brickfall-web.png; PORT=8000 picks the port)
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/install-deps.sh
+./scripts/install-deps.sh web
 cmake --preset web
 cmake --build --preset web -j"$(nproc)"
 
