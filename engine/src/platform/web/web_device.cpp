@@ -1,7 +1,9 @@
 // Web backend: the device (one WebGL 1 context on the caller's canvas), frame
-// operations and read-back. The browser shows a frame when the frame's
-// callback returns to it; requestAnimationFrame, through
-// emscripten_set_main_loop, sets the pace.
+// operations and read-back. The browser shows a frame when the program
+// returns to it. A game whose loop is emscripten_set_main_loop returns after
+// each frame, paced by requestAnimationFrame; one with a loop of its own,
+// built with -sASYNCIFY, gives the browser its turn in DrawAll, which waits
+// there for the next animation frame.
 #include <GLES2/gl2.h>
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
@@ -12,6 +14,15 @@
 #include "log.h"
 #include "platform/platform.h"
 #include "platform/web/web_backend.h"
+
+// Whether DrawAll can wait for the next animation frame: in a browser, with
+// Asyncify built in, and not inside emscripten's own main loop.
+EM_JS(int, veltra_can_wait_for_frame, (), {
+  var inMainLoop = typeof Browser != "undefined" && Browser.mainLoop && Browser.mainLoop.func;
+  return typeof Asyncify != "undefined" && typeof requestAnimationFrame != "undefined" && !inMainLoop;
+});
+
+EM_ASYNC_JS(void, veltra_wait_for_frame, (), { await new Promise(function(shown) { requestAnimationFrame(shown); }); });
 
 namespace veltra {
 namespace web {
@@ -102,7 +113,10 @@ void clear(std::uint32_t argb) {
   glClear(GL_COLOR_BUFFER_BIT);
 }
 
-void present() { ++web::gFrames; }
+void present() {
+  ++web::gFrames;
+  if (veltra_can_wait_for_frame()) veltra_wait_for_frame();
+}
 
 bool readBackBuffer(Image& out, Why& why) {
   const int w = gDevice.width, h = gDevice.height;
