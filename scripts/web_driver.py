@@ -62,7 +62,8 @@ class Browser:
     """One headless Chromium with WebGL drawn by SwiftShader, and its one page."""
 
     FLAGS = ["--headless", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
-             "--no-first-run", "--disable-gpu-sandbox", "--remote-debugging-port=0", "--hide-scrollbars"]
+             "--no-first-run", "--disable-gpu-sandbox", "--disable-dev-shm-usage", "--remote-debugging-port=0",
+             "--hide-scrollbars"]
 
     async def start(self):
         chromium = shutil.which("chromium") or shutil.which("chromium-browser")

@@ -1,8 +1,10 @@
-// What the web backend does beyond the shared pixel suite: lines wider than
-// a texture can be, fonts the page never registered, the bounded line cache,
-// and a device on a second canvas.
+// What the web backend does beyond the shared pixel suite: the picture
+// formats it reads, lines wider than a texture can be, fonts the page never
+// registered, the bounded line cache, and a device on a second canvas.
 #include <malloc.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "pixel_checks.h"
@@ -27,6 +29,23 @@ Frame textFrame(vLDevice& device, int font, const std::string& text, float x, fl
 }
 
 }  // namespace
+
+TEST_F(WebDevice, OnlyPngJpegBmpGifAndTgaAreDecodedWhateverTheName) {
+  // A PNG under another name is read by its content; a well-formed PNM is not read at all.
+  const std::string png = writePng("named", 2, 2, [](int, int) { return 0xFF102030u; });
+  const std::string renamed = ::testing::TempDir() + "veltra_named.pnm";
+  std::rename(png.c_str(), renamed.c_str());
+  const std::string pnm = ::testing::TempDir() + "veltra_real.pnm";
+  std::ofstream(pnm, std::ios::binary) << "P6\n2 2\n255\n" << std::string(12, '\x7f');
+  ::testing::internal::CaptureStderr();
+  vLMaterial read, refused;
+  read.LoadTexture(renamed.c_str());
+  refused.LoadTexture(pnm.c_str());
+  EXPECT_EQ(read.TextureWidth(), 2);
+  EXPECT_EQ(refused.TextureWidth(), 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "veltra: cannot load texture \"" + pnm + "\": not a picture this engine reads (unknown image type)\n");
+}
 
 TEST_F(WebText, ALineWiderThanATextureDrawsTheSamePixelsAsItsVisiblePart) {
   const int font = fontOf("Verdana");

@@ -8,7 +8,13 @@
 #include "platform/platform.h"
 #include "platform/web/web_backend.h"
 
-#define STBI_NO_HDR  // 8-bit pictures only: HDR files would be tone-mapped
+// The formats pictures come in; no other decoder is ever reached, whatever
+// a file is called.
+#define STBI_ONLY_PNG
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_BMP
+#define STBI_ONLY_GIF
+#define STBI_ONLY_TGA
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image.h>
