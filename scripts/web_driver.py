@@ -25,13 +25,14 @@ import websockets
 ROOT = Path(__file__).resolve().parent.parent
 
 
-def brickfall_names():
-    names = {}
-    for line in (ROOT / "demo" / "brickfall.names").read_text().splitlines():
-        if line.startswith("BRICKFALL_") and "=" in line:
+def names(path):
+    """A game's names file (NAME=value lines), where its names are defined once."""
+    found = {}
+    for line in Path(path).read_text().splitlines():
+        if line[:1].isalpha() and "=" in line:
             key, value = line.split("=", 1)
-            names[key] = value
-    return names
+            found[key] = value
+    return found
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -139,9 +140,13 @@ class Browser:
     async def move(self, x, y):
         await self.call("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=y)
 
-    async def key(self, key, code, key_code):
-        for kind in ("keyDown", "keyUp"):
-            await self.call("Input.dispatchKeyEvent", type=kind, key=key, code=code, windowsVirtualKeyCode=key_code)
+    async def key_event(self, kind, key, code, key_code):
+        await self.call("Input.dispatchKeyEvent", type=kind, key=key, code=code, windowsVirtualKeyCode=key_code)
+
+    async def click(self, x, y):
+        await self.move(x, y)
+        for kind in ("mousePressed", "mouseReleased"):
+            await self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left", clickCount=1)
 
     async def pixels(self, selector="#canvas"):
         """The canvas's pixels as (width, height, RGBA bytes, rows from the top)."""

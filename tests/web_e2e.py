@@ -11,7 +11,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "scripts"))
 import web_driver  # noqa: E402
 
 BACKGROUND = (10, 20, 30)
-NAMES = web_driver.brickfall_names()
+NAMES = web_driver.names(web_driver.ROOT / "demo" / "brickfall.names")
 GAME = "demo/Brickfall.html"
 
 
