@@ -26,22 +26,19 @@ function(veltra_web_page target)
   if(PAGE_MAIN_LOOP)
     target_link_options(${target} PRIVATE -sEXPORTED_FUNCTIONS=_main,_emscripten_set_main_loop_timing)
   endif()
-  set(_list "")
-  foreach(_name IN LISTS PAGE_FILES)
-    string(APPEND _list "\"${_name}\", ")
-  endforeach()
-  set(_faces "")
-  foreach(_face IN LISTS PAGE_FACES)
-    string(APPEND _faces "\"${_face}\", ")
-  endforeach()
-  set(_pre ${CMAKE_CURRENT_BINARY_DIR}/${target}_page.js)
-  file(GENERATE OUTPUT ${_pre} CONTENT "Module['veltraFiles'] = [${_list}];\nModule['veltraFaces'] = [${_faces}];\n")
-  set_target_properties(${target} PROPERTIES SUFFIX .html LINK_DEPENDS
-                        "${PROJECT_SOURCE_DIR}/engine/src/platform/web/page.html;${_pre}")
-  target_link_options(${target} PRIVATE -sENVIRONMENT=web -sMINIFY_HTML=0 -sEXIT_RUNTIME=1
-                      "SHELL:--shell-file ${PROJECT_SOURCE_DIR}/engine/src/platform/web/page.html"
-                      "SHELL:--pre-js ${_pre}")
+  # JavaScript lists of the names, each quoted.
+  list(TRANSFORM PAGE_FILES REPLACE "(.+)" "\"\\1\"" OUTPUT_VARIABLE _files)
+  list(TRANSFORM PAGE_FACES REPLACE "(.+)" "\"\\1\"" OUTPUT_VARIABLE _faces)
+  list(JOIN _files ", " _files)
+  list(JOIN _faces ", " _faces)
   get_filename_component(_font ${VELTRA_WEB_FONT} NAME)
+  set(_pre ${CMAKE_CURRENT_BINARY_DIR}/${target}_page.js)
+  file(GENERATE OUTPUT ${_pre} CONTENT "Module['veltraFiles'] = [${_files}];\nModule['veltraFaces'] = [${_faces}];
+Module['veltraFontFile'] = '${_font}';\n")
+  set(_web ${PROJECT_SOURCE_DIR}/engine/src/platform/web)
+  set_target_properties(${target} PROPERTIES SUFFIX .html LINK_DEPENDS "${_web}/page.html;${_web}/web_page.js;${_pre}")
+  target_link_options(${target} PRIVATE -sENVIRONMENT=web -sMINIFY_HTML=0 -sEXIT_RUNTIME=1
+                      "SHELL:--shell-file ${_web}/page.html" "SHELL:--pre-js ${_pre}")
   add_custom_command(TARGET ${target} POST_BUILD
                      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VELTRA_WEB_FONT} $<TARGET_FILE_DIR:${target}>/${_font})
 endfunction()
