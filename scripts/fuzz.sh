@@ -24,8 +24,11 @@ for t in "${targets[@]}"; do
   log="build-fuzz/$t.log"
   # The engine's own "veltra: " lines for refused inputs would fill the log.
   set +o pipefail
+  # Inputs that once failed are kept in tests/fuzz/regressions/ and replayed by every run.
+  regressions=()
+  [ -d "tests/fuzz/regressions/$t" ] && regressions=("tests/fuzz/regressions/$t")
   "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="build-fuzz/findings/$t/" "build-fuzz/corpus/$t" "build-fuzz/seeds/$t" 2>&1 |
+    -artifact_prefix="build-fuzz/findings/$t/" "build-fuzz/corpus/$t" "build-fuzz/seeds/$t" "${regressions[@]}" 2>&1 |
     grep -av '^veltra: ' > "$log"
   status="${PIPESTATUS[0]}"
   set -o pipefail

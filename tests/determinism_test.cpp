@@ -6,31 +6,12 @@
 #include <veltra/veltra.h>
 
 #include <cstdint>
-#include <cstring>
 
+#include "fnv_hash.h"
 #include "rules.h"
+#include "sound_script.h"
 
 namespace {
-
-// FNV-1a over the raw bits, so -0 and +0, or two NaNs, differ as they would in a game.
-class Hash {
- public:
-  void add(float value) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    add(bits);
-  }
-  void add(std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-      state_ ^= value >> (8 * i) & 0xFFu;
-      state_ *= 0x100000001B3ull;
-    }
-  }
-  std::uint64_t value() const { return state_; }
-
- private:
-  std::uint64_t state_ = 0xCBF29CE484222325ull;
-};
 
 // A fixed stream of floats over a wide range, the same on every target.
 class Inputs {
@@ -117,4 +98,11 @@ TEST(Determinism, AHundredThousandFramesOfBrickfallPlayTheSameEverywhere) {
   }
   EXPECT_EQ(rules.points, 160);
   EXPECT_EQ(h.value(), 0x85da2d61bd56827cull) << std::hex << h.value();
+}
+
+TEST(Determinism, AScriptedSoundMixIsTheSameEverywhere) {
+  // Every sound decoded, or the hash would pass over an empty clip.
+  for (const veltra::audio::Clip& c : scriptSounds()) EXPECT_GT(c.frames, 0u);
+  const std::uint64_t got = scriptedMixHash();
+  EXPECT_EQ(got, kScriptedMixHash) << std::hex << got;
 }

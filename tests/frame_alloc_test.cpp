@@ -1,17 +1,21 @@
 // Once warmed up, a frame allocates nothing: not in the engine's draw path,
-// not in the rules step, not in a whole Brickfall frame. Counted are the C++
-// allocations (global operator new, replaced here) and SDL's own (through its
-// memory functions).
+// not in the rules step, not in a whole Brickfall frame, not in the sound
+// output's callback. Counted are the C++ allocations (global operator new,
+// replaced here) and SDL's own (through its memory functions).
 #include <SDL.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <new>
+#include <thread>
 
+#include "audio/sound.h"
 #include "brickfall_names.h"
 #include "game.h"
 #include "headless.h"
 #include "rules.h"
+#include "sound_files.h"
 
 namespace {
 bool gCounting = false;
@@ -161,4 +165,39 @@ TEST_F(FrameAllocations, NoneInABrickfallFrameWhileThePointsStand) {
   }
   EXPECT_GT(frames, 250);
   EXPECT_EQ(count, 0);
+}
+
+TEST(FrameAllocationsOfSound, NoneInTheOutputCallbackMixing32Voices) {
+  countSdlAllocations();
+  // SDL's disk driver pulls as fast as the mixer goes, so many blocks pass.
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", testPath("capture.raw").c_str(), 1);
+  setenv("SDL_DISKAUDIODELAY", "0", 1);
+  veltra::audio::detail::resetSound();
+  std::vector<vLSound> sounds(32);
+  for (std::size_t i = 0; i < sounds.size(); ++i) {
+    const int rate = i % 3 == 0 ? 48000 : i % 3 == 1 ? 44100 : 22050;
+    const Bytes wav =
+        wavBytes(rate, 1 + static_cast<int>(i % 2), 16,
+                 tools::tone(200000 + 10000 * static_cast<int>(i), rate / 4, rate, tools::Shape::kSaw, 3000));
+    sounds[i].LoadSound(writeSoundFile("voice" + std::to_string(i) + ".wav", wav).c_str());
+  }
+  auto frames = [] {
+    veltra::audio::SoundBatch batch;
+    return veltra::audio::framesMixed();
+  };
+  {
+    veltra::audio::SoundBatch batch;
+    for (vLSound& s : sounds) s.Loop(0.2f);
+  }
+  while (frames() < 48000) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  gAllocations = 0;
+  gCounting = true;
+  const std::uint64_t from = frames();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const std::uint64_t mixed = frames() - from;
+  gCounting = false;
+  veltra::audio::detail::resetSound();
+  EXPECT_GT(mixed, 48000u);
+  EXPECT_EQ(gAllocations, 0);
 }

@@ -211,6 +211,7 @@ int main(int argc, char** argv) {
   }
   const fs::path root = argv[1];
   bool ok = writeSeeds(root / "physics_fuzz", physicsSeeds());
+  ok = ok && writeSeeds(root / "sound_fuzz", veltra::fuzz::soundSeeds());
 #if defined(VELTRA_IMAGE_SEEDS)
   ok = ok && writeSeeds(root / "image_fuzz", veltra::fuzz::imageSeeds());
   ok = ok && writeSeeds(root / "text_fuzz", textSeeds());

@@ -14,4 +14,8 @@ using Bytes = std::vector<std::uint8_t>;
 // several formats, and files that are no image at all.
 std::vector<Bytes> imageSeeds();
 
+// Sound files as sound_fuzz reads them: WAV files of every kind played, cut
+// and lying ones, and the committed Ogg whole and cut.
+std::vector<Bytes> soundSeeds();
+
 }  // namespace veltra::fuzz

@@ -25,7 +25,7 @@ same() {  # name, got, want
 }
 
 dlls() { "$objdump" -p "$1" | awk '/DLL Name:/ { print $3 }' | sort; }
-same "Veltra.dll's DLLs" "$(dlls "$dll")" "$(printf '%s\n' KERNEL32.dll USER32.dll d3d9.dll d3dx9_42.dll msvcrt.dll | sort)"
+same "Veltra.dll's DLLs" "$(dlls "$dll")" "$(printf '%s\n' KERNEL32.dll USER32.dll WINMM.dll d3d9.dll d3dx9_42.dll msvcrt.dll | sort)"
 same "Brickfall.exe's DLLs" "$(dlls "$exe")" "$(printf '%s\n' KERNEL32.dll USER32.dll Veltra.dll msvcrt.dll | sort)"
 
 got="$("$objdump" -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk 'NF >= 2 && $1 ~ /^\[/ { print $NF }' |

@@ -200,6 +200,44 @@ class VELTRA_API vLDevice {
   bool Screenshot(const char* pngFile);
 };
 
+/// A sound in the engine's sound table: a whole file decoded at load and
+/// resampled to the engine's 48 kHz stereo output, so the mix is the same
+/// samples on every platform. Voices add up in integers and saturate
+/// instead of wrapping. Every member checks the handle as vLPhysX does.
+///
+/// Volumes are clamped to [0, 1] and pans to [-1 (left), 1 (right)]; NaN
+/// counts as 0 for both (silent, centred). At pan 0 both sides play at the
+/// full volume; moving towards one side lowers the other linearly, to 0 at
+/// the end. Up to 256 voices play at once; a play beyond that cuts the
+/// oldest one-shot voice short (loops are never cut).
+///
+/// The output opens at the first Play() or Loop(). With no sound device,
+/// everything goes on silently: that first call prints one `veltra: ` line,
+/// and from then on nothing plays and Playing() is false.
+class VELTRA_API vLSound {
+ public:
+  int handle = -1;  ///< index into the sound table; -1 until LoadSound()
+  /// Loads a WAV file (8-bit or 16-bit PCM, mono or stereo, 1 to 384 kHz) or
+  /// an Ogg Vorbis file (up to 8 channels; more than 2 are mixed to stereo),
+  /// told apart by their contents, of at most 10 minutes and 256 MiB; a
+  /// relative name is opened from the current directory. A file that cannot
+  /// be played leaves an empty slot, which stays silent.
+  void LoadSound(const char* file);
+  /// Starts a new voice of this sound at `volume`, panned by `pan`;
+  /// overlapping plays mix.
+  void Play(float volume, float pan);
+  /// Plays this sound over and over, centred, until Stop(): for music. A
+  /// loop of this sound that already runs starts again from the beginning
+  /// at the new volume rather than doubling.
+  void Loop(float volume);
+  void Stop();           ///< stops every voice of this sound
+  bool Playing() const;  ///< whether any voice of this sound still plays
+};
+
+/// The master volume over every voice, 0 to 1 (1 at start), clamped as a
+/// voice's volume; it acts on what is playing too.
+VELTRA_API void vLSoundVolume(float volume);
+
 /// Reserves room for 50 objects in every table, so the first 50 creations in
 /// each need no new storage. Optional; handles and contents stay as they are.
 VELTRA_API void vLInitialize();
