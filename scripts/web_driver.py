@@ -64,7 +64,7 @@ class Browser:
 
     FLAGS = ["--headless", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
              "--no-first-run", "--disable-gpu-sandbox", "--disable-dev-shm-usage", "--remote-debugging-port=0",
-             "--hide-scrollbars"]
+             "--hide-scrollbars", "--autoplay-policy=no-user-gesture-required"]
 
     async def start(self):
         chromium = shutil.which("chromium") or shutil.which("chromium-browser")

@@ -1,13 +1,43 @@
 // What the web backend does beyond the shared pixel suite: the picture
 // formats it reads, lines wider than a texture can be, fonts the page never
-// registered, the bounded line cache, and a device on a second canvas.
+// registered, the bounded line cache, a device on a second canvas, and what
+// Web Audio plays.
+#include <emscripten/emscripten.h>
 #include <malloc.h>
 
 #include <cstdio>
 #include <fstream>
 #include <string>
 
+#include "audio/sound.h"
 #include "pixel_checks.h"
+#include "sound_files.h"
+
+// The output renders into an OfflineAudioContext of `frames` frames, and
+// keeps a copy of every block it pulls from the mix.
+EM_JS(void, test_render_sound_offline, (int frames), {
+  Module.veltraAudioContext = function() { return new OfflineAudioContext(2, frames, 48000); };
+  Module.veltraAudioHeard = [];
+});
+
+// Renders it, after the program has ended too, and compares what it played
+// with what it pulled: the page's Module.veltraAudioCheck, for tests/web_e2e.py.
+EM_JS(int, test_check_sound_rendered, (), {
+  var heard = Module.veltraAudioHeard;
+  Module.veltraAudioCheck = Module.veltraAudio.context.startRendering().then(function(buffer) {
+    var left = buffer.getChannelData(0), right = buffer.getChannelData(1);
+    var frames = 0, wrong = 0, loud = 0;
+    heard.forEach(function(block) {
+      for (var i = 0; 2 * i < block.length && frames < buffer.length; i++, frames++) {
+        wrong +=
+            Math.round(left[frames] * 32768) != block[2 * i] || Math.round(right[frames] * 32768) != block[2 * i + 1];
+        loud += block[2 * i] != 0;
+      }
+    });
+    return {frames : frames, wrong : wrong, loud : loud};
+  });
+  return heard.length;
+});
 
 using WebText = Headless;
 using WebDevice = Headless;
@@ -108,4 +138,20 @@ TEST_F(WebDevice, AMissingCanvasGivesNoDeviceAndOneLine) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
             "veltra: cannot create the device: the page has no canvas \"#no-such-canvas\"\n");
   ASSERT_TRUE(device.CreateDevice(headless::sharedWindow()));
+}
+
+TEST(WebSound, WebAudioPlaysTheEnginesMixSampleForSample) {
+  test_render_sound_offline(48000);
+  vLSound blip, chord;
+  blip.LoadSound(
+      writeSoundFile("blip.wav", wavBytes(22050, 1, 8, tools::tone(660000, 4000, 22050, tools::Shape::kSquare, 20000)))
+          .c_str());
+  chord.LoadSound(writeSoundFile("chord.ogg", chordOgg()).c_str());
+  {
+    veltra::audio::SoundBatch batch;  // both from the output's first frame
+    blip.Play(0.8f, -0.3f);
+    chord.Play(1.0f, 0.6f);
+  }
+  // An offline output pulls its whole length at its start.
+  EXPECT_EQ(test_check_sound_rendered(), (48000 + 2047) / 2048);
 }

@@ -52,6 +52,11 @@ async def pixel_suite(browser, base, check):
     print("\n".join("    " + line for line in summary))
     if not check.expect(status == "0", f"the pixel suite exited with {status}"):
         print("\n".join(browser.console))
+    # What its sound test's OfflineAudioContext played, against what the output pulled from the mix.
+    sound = await browser.evaluate("Module.veltraAudioCheck")
+    print(f"    Web Audio: {sound['frames']} frames rendered, {sound['wrong']} differ from the mix, "
+          f"{sound['loud']} not silent")
+    check.expect(sound["frames"] == 48000 and sound["wrong"] == 0 and sound["loud"] > 10000, f"sound: {sound}")
 
 
 async def brickfall_plays(browser, base, check):
