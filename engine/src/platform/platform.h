@@ -82,3 +82,7 @@ void bindTexture(Texture* texture);  // null binds none
 
 }  // namespace platform
 }  // namespace veltra
+
+// Sound output, the contract's last part: the core mixes, the backend only
+// moves the blocks to the system's output.
+#include "platform/audio_output.h"
