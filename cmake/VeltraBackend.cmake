@@ -2,8 +2,10 @@
 # engine/src/platform/ behind the platform contract. The engine, the public
 # header (through the generated veltra/backend.h), the demo and the tests all
 # follow this one switch.
-set(VELTRA_BACKENDS sdl d3d9 none)
-if(WIN32)
+set(VELTRA_BACKENDS sdl d3d9 none web)
+if(EMSCRIPTEN)
+  set(_veltra_default_backend web)
+elseif(WIN32)
   set(_veltra_default_backend d3d9)
 else()
   set(_veltra_default_backend sdl)
@@ -16,6 +18,12 @@ if(NOT VELTRA_BACKEND IN_LIST VELTRA_BACKENDS)
 endif()
 if(VELTRA_BACKEND STREQUAL "d3d9" AND NOT WIN32)
   message(FATAL_ERROR "VELTRA_BACKEND d3d9 builds for Windows only: use the windows-cross preset")
+endif()
+if(VELTRA_BACKEND STREQUAL "web" AND NOT EMSCRIPTEN)
+  message(FATAL_ERROR "VELTRA_BACKEND web builds for the browser only: use the web preset")
+endif()
+if(EMSCRIPTEN AND NOT VELTRA_BACKEND MATCHES "^(web|none)$")
+  message(FATAL_ERROR "an emscripten build takes VELTRA_BACKEND web or none")
 endif()
 
 # What each backend can do, for the folders that follow the switch.

@@ -22,7 +22,7 @@ add_test(NAME Readme.FirstWindowCompiles
 # A broken CMakePresets.json only shows when someone picks a preset.
 add_test(NAME presets COMMAND ${CMAKE_COMMAND} --list-presets=all WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
 set_tests_properties(presets PROPERTIES
-  PASS_REGULAR_EXPRESSION "\"debug\".*\"release\".*\"sanitize\".*\"windows-cross\".*\"debug\".*\"sanitize\"")
+  PASS_REGULAR_EXPRESSION "\"debug\".*\"release\".*\"sanitize\".*\"windows-cross\".*\"web\".*\"debug\".*\"sanitize\".*\"web\"")
 
 # Doxygen fails on any public name of the header left undocumented.
 if(VELTRA_DOXYFILE)

@@ -14,7 +14,7 @@ bool Game::start(vLWindow window) {
   if (!engine_.createDevice(window)) return false;
   engine_.lighting(1);
   engine_.zAxis(false);
-  engine_.createFont(font_, 16, true, "Verdana");
+  engine_.createFont(font_, 16, true, kFontFace);
   // Relative names: the pictures are looked for in the current folder.
   engine_.loadTexture(block_, kBlockPicture);
   engine_.createSprite(block_);

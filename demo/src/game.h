@@ -77,22 +77,33 @@ class Game {
   std::string pointsText_;
 };
 
-// Plays until the window's quit event: one event at most per frame, never
-// waiting, and the frame that took the quit is still drawn in full. Returns
-// the exit status: 0, or 1 when the window or the device cannot be made.
+// Opens the window and starts the game on it. False, after one line saying
+// why, when the window or the device cannot be made.
+template <typename WindowLayer>
+bool open(WindowLayer& window, Game& game) {
+  if (!window.open()) return false;  // the window layer has said why
+  if (game.start(window.handle())) return true;
+  std::fputs("brickfall: cannot create the graphics device on the window\n", stderr);
+  window.close();
+  return false;
+}
+
+// One pass of the frame loop: one event at most, never waiting, then the
+// whole frame. False once the frame that took the quit event is drawn.
+template <typename WindowLayer>
+bool step(WindowLayer& window, Game& game) {
+  const WindowEvents events = window.takeOneEvent();
+  game.frame(window.cursorX());
+  return !events.quit;
+}
+
+// Plays until the window's quit event. Returns the exit status: 0, or 1 when
+// the window or the device cannot be made.
 template <typename WindowLayer>
 int play(WindowLayer& window, Engine& engine) {
   Game game(engine);
-  if (!window.open()) return 1;  // the window layer has said why
-  if (!game.start(window.handle())) {
-    std::fputs("brickfall: cannot create the graphics device on the window\n", stderr);
-    window.close();
-    return 1;
-  }
-  for (;;) {
-    const WindowEvents events = window.takeOneEvent();
-    game.frame(window.cursorX());
-    if (events.quit) break;
+  if (!open(window, game)) return 1;
+  while (step(window, game)) {
   }
   window.close();
   return 0;

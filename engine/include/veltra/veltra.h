@@ -33,13 +33,16 @@
 #endif
 
 /// The native window a device draws into: an `HWND` with the Direct3D 9
-/// backend, an `SDL_Window*` with the SDL backend; a build without graphics
+/// backend, an `SDL_Window*` with the SDL backend, the CSS selector of a
+/// canvas (such as "#canvas") with the web backend; a build without graphics
 /// has none. Make it with vLOpenWindow(), or make it yourself: the device
 /// never creates or destroys it.
 #if defined(VELTRA_BACKEND_D3D9)
 typedef struct HWND__* vLWindow;
 #elif defined(VELTRA_BACKEND_SDL)
 typedef struct SDL_Window* vLWindow;
+#elif defined(VELTRA_BACKEND_WEB)
+typedef const char* vLWindow;
 #else
 typedef struct vLNoWindow* vLWindow;
 #endif
