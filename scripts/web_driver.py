@@ -213,7 +213,8 @@ def main(argv):
         return asyncio.run(play(Path(argv[2]), argv[3], float(argv[4]) if len(argv) > 4 else 4))
     if len(argv) >= 3 and argv[1] == "serve":
         server, base = serve(Path(argv[2]), int(argv[3]) if len(argv) > 3 else 8000)
-        print(f"Brickfall: {base}/demo/Brickfall.html (Ctrl-C stops serving)", flush=True)
+        print(f"Brickfall: {base}/demo/Brickfall.html", flush=True)
+        print(f"Flock: {base}/examples/flock/flock.html (Ctrl-C stops serving)", flush=True)
         try:
             threading.Event().wait()
         except KeyboardInterrupt:

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The web build in headless Chromium, in one browser: the pixel suite's page,
 Brickfall played under a moved pointer, without a picture, without WebGL, and
-for 10,000 frames without heap growth. Usage: web_e2e.py BUILD [CHECK...]"""
+for 10,000 frames without heap growth, and Flock steered by a key and a
+click. Usage: web_e2e.py BUILD [CHECK...]"""
 import asyncio
 import sys
 import time
@@ -135,7 +136,46 @@ async def heap_over_10000_frames(browser, base, check):
     check.expect(end[1] <= start[1] + 65536, "the heap in use grew")
 
 
-CHECKS = [pixel_suite, brickfall_plays, missing_picture, no_webgl, heap_over_10000_frames]
+FLOCK = web_driver.names(web_driver.ROOT / "examples" / "flock" / "flock.names")
+FIELD, COAT, RING = (86, 140, 62), (176, 102, 46), (255, 236, 80)
+
+
+def middle_of(frame, colour, slack):
+    """The middle of the pixels of one colour, and how many there are."""
+    xs, ys = [], []
+    for y in range(frame.height):
+        for x in range(frame.width):
+            if near(frame.at(x, y), colour, slack):
+                xs.append(x), ys.append(y)
+    return (sum(xs) / len(xs), sum(ys) / len(ys), len(xs)) if xs else (None, None, 0)
+
+
+async def flock_plays(browser, base, check):
+    """The second game on the engine's own window in a page: it draws, the
+    dog runs with an arrow key, and a click barks where the pointer is."""
+    await browser.goto(f"{base}/examples/flock/flock.html")
+    await browser.frames_after(5)
+    check.expect(await browser.evaluate("document.title") == FLOCK["FLOCK_CAPTION"], "the page's title")
+    frame = await browser.pixels()
+    field = sum(near(frame.at(x, y), FIELD, 0) for y in range(0, 480, 4) for x in range(0, 640, 4))
+    check.expect(field > 160 * 120 * 2 // 3, f"the field shows on {field} of {160 * 120} pixels")
+    x0, y0, _ = middle_of(frame, COAT, 6)
+    await browser.key_event("keyDown", "ArrowRight", "ArrowRight", 39)
+    await asyncio.sleep(1.5)
+    await browser.key_event("keyUp", "ArrowRight", "ArrowRight", 39)
+    await browser.frames_after(3)
+    x1, y1, _ = middle_of(await browser.pixels(), COAT, 6)
+    check.expect(x0 is not None and x1 is not None and x1 - x0 > 60, f"the dog ran right: {x0},{y0} to {x1},{y1}")
+    await browser.click(250, 300)
+    await browser.frames_after(3)
+    rx, ry, ring = middle_of(await browser.pixels(), RING, 12)
+    check.expect(ring > 100 and abs(rx - 250) < 8 and abs(ry - 300) < 8, f"the bark's ring: {ring} at {rx},{ry}")
+    await browser.screenshot(browser.artefacts / "web-flock.png", 640, 480)
+    errors = [line for line in browser.console if line.startswith(("veltra:", "exception"))]
+    check.expect(not errors, f"console: {errors}")
+
+
+CHECKS = [pixel_suite, brickfall_plays, missing_picture, no_webgl, heap_over_10000_frames, flock_plays]
 if len(sys.argv) > 2:
     CHECKS = [c for c in CHECKS if c.__name__ in sys.argv[2:]]
 

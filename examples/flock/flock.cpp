@@ -19,7 +19,7 @@
 #include "flock_names.h"
 #include "layout.h"
 
-namespace flock {
+namespace sheepdog {
 namespace {
 
 constexpr int kSheep = 9;
@@ -317,13 +317,13 @@ std::string folderOf(const char* program) {
 }
 
 }  // namespace
-}  // namespace flock
+}  // namespace sheepdog
 
 int main(int, char** argv) {
-  const vLWindow window = vLOpenWindow(flock::kCaption, flock::kWidth, flock::kHeight);
+  const vLWindow window = vLOpenWindow(sheepdog::kCaption, sheepdog::kWidth, sheepdog::kHeight);
   if (!window) return 1;  // the engine has said why
-  flock::Game game;
-  if (!game.start(window, flock::folderOf(argv[0]))) {
+  sheepdog::Game game;
+  if (!game.start(window, sheepdog::folderOf(argv[0]))) {
     vLCloseWindow();
     return 1;
   }

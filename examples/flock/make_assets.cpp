@@ -106,7 +106,7 @@ bool inEllipse(float x, float y, float cx, float cy, float rx, float ry) {
 }
 
 Rgba sheep(float x, float y) {
-  const float c = flock::kSheepSize / 2.0f;
+  const float c = sheepdog::kSheepSize / 2.0f;
   if (around(x, y, c + 8, c) < 4.5f) return {55, 50, 52, 1};  // the face
   // A fleece of curls: a body whose edge is bumped by a ring of small circles.
   const float a = std::atan2(y - c, x - c + 1), r = 9.8f + 0.9f * std::cos(a * 11);
@@ -119,8 +119,8 @@ Rgba sheep(float x, float y) {
 // The dog's sheet: kDogFrames frames of its run side by side, its legs
 // swinging in pairs, front left with back right.
 Rgba dog(float sheetX, float y) {
-  const int frame = std::min(static_cast<int>(sheetX) / flock::kDogSize, flock::kDogFrames - 1);
-  const float x = sheetX - static_cast<float>(frame * flock::kDogSize), c = flock::kDogSize / 2.0f;
+  const int frame = std::min(static_cast<int>(sheetX) / sheepdog::kDogSize, sheepdog::kDogFrames - 1);
+  const float x = sheetX - static_cast<float>(frame * sheepdog::kDogSize), c = sheepdog::kDogSize / 2.0f;
   if (around(x, y, c + 15, c) < 1.8f) return {20, 16, 14, 1};                                                    // nose
   if (inEllipse(x, y, c + 7, c - 6, 3, 2.2f) || inEllipse(x, y, c + 7, c + 6, 3, 2.2f)) return {82, 46, 22, 1};  // ears
   if (around(x, y, c + 9, c) < 6.5f || inEllipse(x, y, c - 3, c, 12, 8)) {
@@ -137,25 +137,25 @@ Rgba dog(float sheetX, float y) {
 }
 
 Rgba pen(float x, float y) {
-  const float c = flock::kPenSize / 2.0f;
+  const float c = sheepdog::kPenSize / 2.0f;
   const float d = around(x, y, c, c);
   float direction = std::atan2(y - c, x - c) * 57.29578f;  // degrees, 90 straight down
   if (direction < 0) direction += 360;
-  const float offGate = std::fabs(std::remainder(direction - flock::kGateDirection, 360.0f));
-  const bool gate = offGate < flock::kGateHalfWidth;
+  const float offGate = std::fabs(std::remainder(direction - sheepdog::kGateDirection, 360.0f));
+  const bool gate = offGate < sheepdog::kGateHalfWidth;
   const bool post = std::fabs(std::remainder(direction, 20.0f)) * d / 57.29578f < 2.5f;
-  if (!gate && std::fabs(d - flock::kPenRadius) < (post ? 5.0f : 2.5f)) return {120, 80, 40, 1};
+  if (!gate && std::fabs(d - sheepdog::kPenRadius) < (post ? 5.0f : 2.5f)) return {120, 80, 40, 1};
   for (float side : {-1.0f, 1.0f}) {  // a stout post on each side of the gate
-    const float a = (flock::kGateDirection + side * flock::kGateHalfWidth) / 57.29578f;
-    if (around(x, y, c + flock::kPenRadius * std::cos(a), c + flock::kPenRadius * std::sin(a)) < 5.5f)
+    const float a = (sheepdog::kGateDirection + side * sheepdog::kGateHalfWidth) / 57.29578f;
+    if (around(x, y, c + sheepdog::kPenRadius * std::cos(a), c + sheepdog::kPenRadius * std::sin(a)) < 5.5f)
       return {90, 58, 28, 1};
   }
-  if (d < flock::kPenRadius) return {200, 178, 110, 0.45f};  // trodden straw
+  if (d < sheepdog::kPenRadius) return {200, 178, 110, 0.45f};  // trodden straw
   return {0, 0, 0, 0};
 }
 
 Rgba barkRing(float x, float y) {
-  const float c = flock::kBarkSize / 2.0f, d = around(x, y, c, c);
+  const float c = sheepdog::kBarkSize / 2.0f, d = around(x, y, c, c);
   if (std::fabs(d - (c - 5)) < 4) return {255, 236, 80, 1};  // thick enough to show when drawn small
   if (std::fabs(d - (c - 16)) < 1.5f) return {255, 236, 80, 0.6f};
   return {0, 0, 0, 0};
@@ -241,14 +241,14 @@ int main(int argc, char** argv) {
     const char* name;
     int width, height;
     Shape shape;
-  } pictures[] = {{flock::kSheepPicture, flock::kSheepSize, flock::kSheepSize, sheep},
-                  {flock::kDogPicture, flock::kDogSize * flock::kDogFrames, flock::kDogSize, dog},
-                  {flock::kPenPicture, flock::kPenSize, flock::kPenSize, pen},
-                  {flock::kBarkPicture, flock::kBarkSize, flock::kBarkSize, barkRing}};
+  } pictures[] = {{sheepdog::kSheepPicture, sheepdog::kSheepSize, sheepdog::kSheepSize, sheep},
+                  {sheepdog::kDogPicture, sheepdog::kDogSize * sheepdog::kDogFrames, sheepdog::kDogSize, dog},
+                  {sheepdog::kPenPicture, sheepdog::kPenSize, sheepdog::kPenSize, pen},
+                  {sheepdog::kBarkPicture, sheepdog::kBarkSize, sheepdog::kBarkSize, barkRing}};
   const struct {
     const char* name;
     Samples samples;
-  } sounds[] = {{flock::kBarkSound, bark()}, {flock::kBleatSound, bleat()}, {flock::kTuneSound, tune()}};
+  } sounds[] = {{sheepdog::kBarkSound, bark()}, {sheepdog::kBleatSound, bleat()}, {sheepdog::kTuneSound, tune()}};
   const std::string folder = std::string(argv[1]) + "/";
   bool written = true;
   const auto cannot = [&written](const std::string& path) {

@@ -6,6 +6,7 @@
 
 #include "input.h"
 #include "platform/platform.h"
+#include "platform/virtual_keys.h"
 
 namespace veltra {
 namespace platform {
@@ -20,38 +21,12 @@ bool gCloseAsked = false;
 // the screen's size while it is made.
 SIZE gOuter = {};
 
-// The keys with no character of their own, as the front end names them.
-constexpr struct {
-  WPARAM vk;
-  int key;
-} kNamedKeys[] = {
-    {VK_BACK, vLKeyBackspace},   {VK_TAB, vLKeyTab},       {VK_RETURN, vLKeyEnter},
-    {VK_ESCAPE, vLKeyEscape},    {VK_DELETE, vLKeyDelete}, {VK_LEFT, vLKeyArrowLeft},
-    {VK_RIGHT, vLKeyArrowRight}, {VK_UP, vLKeyArrowUp},    {VK_DOWN, vLKeyArrowDown},
-    {VK_INSERT, vLKeyInsert},    {VK_HOME, vLKeyHome},     {VK_END, vLKeyEnd},
-    {VK_PRIOR, vLKeyPageUp},     {VK_NEXT, vLKeyPageDown}, {VK_SPACE, ' '},
-};
-
-// The key of a key message, by what the user's layout prints on it; -1 for
-// one the engine does not name. Modifiers tell their side apart by the scan
+// The key of a key message. Modifiers tell their side apart by the scan
 // code (Shift) or the extended-key bit (Control, Alt).
 int keyOf(WPARAM vk, LPARAM info) {
-  if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return static_cast<int>(vk);
-  if (vk >= VK_F1 && vk <= VK_F12) return vLKeyF1 + static_cast<int>(vk - VK_F1);
-  const bool extended = (info & (1 << 24)) != 0;
-  switch (vk) {
-    case VK_SHIFT:
-      return MapVirtualKeyW((info >> 16) & 0xFF, MAPVK_VSC_TO_VK_EX) == VK_RSHIFT ? input::kRightShift : vLKeyShift;
-    case VK_CONTROL:
-      return extended ? input::kRightControl : vLKeyControl;
-    case VK_MENU:
-      return extended ? input::kRightAlt : vLKeyAlt;
-    default:
-      break;
-  }
-  for (const auto& named : kNamedKeys)
-    if (named.vk == vk) return named.key;
-  return -1;
+  bool right = (info & (1 << 24)) != 0;
+  if (vk == VK_SHIFT) right = MapVirtualKeyW((info >> 16) & 0xFF, MAPVK_VSC_TO_VK_EX) == VK_RSHIFT;
+  return keyOfVirtualKey(static_cast<unsigned>(vk), right);
 }
 
 void button(HWND window, int which, bool down) {
