@@ -73,7 +73,7 @@ void Step(benchmark::State& state, void (*step)(), Masses (*scene)(int)) {
     const veltra::GridStats& s = veltra::lastGridStats();
     state.counters["acted_per_mass"] = static_cast<double>(s.pairsActed) / static_cast<double>(state.range(0));
     state.counters["tried_per_mass"] = static_cast<double>(s.pairsTried) / static_cast<double>(state.range(0));
-    state.counters["regathers_per_mass"] = static_cast<double>(s.regathers) / static_cast<double>(state.range(0));
+    state.counters["gathers_per_mass"] = static_cast<double>(s.gathers) / static_cast<double>(state.range(0));
   }
 }
 

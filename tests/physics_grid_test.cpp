@@ -127,12 +127,12 @@ TEST(PhysicsGrid, TriesOnlyNearbyPairs) {
   Masses field = scenes::spread(5000, 11);
   grid.run(field.data(), 5000);
   EXPECT_LT(grid.stats().pairsTried, 30 * 5000);
-  EXPECT_EQ(grid.stats().bigMasses, 0);
+  EXPECT_EQ(grid.stats().hugeMasses, 0);
 
   // A pile has no neighbourhood to narrow down: it is left to the all-pairs pass.
   Masses heap = scenes::pile(300);
   grid.run(heap.data(), 300);
-  EXPECT_TRUE(grid.stats().compact);
+  EXPECT_TRUE(grid.stats().allPairs);
   EXPECT_EQ(grid.stats().pairsTried, 300 * 299);
   EXPECT_GT(grid.stats().pairsActed, 0);
 
@@ -144,7 +144,7 @@ TEST(PhysicsGrid, TriesOnlyNearbyPairs) {
   Masses reference = spreadHeap;
   grid.run(spreadHeap.data(), 302);
   veltra::separateAllPairs(reference.data(), 302);
-  EXPECT_FALSE(grid.stats().compact);
+  EXPECT_FALSE(grid.stats().allPairs);
   EXPECT_GT(grid.stats().linearScans, 0);
   EXPECT_LE(grid.stats().pairsTried, 302 * 301);
   EXPECT_EQ(firstDifference(reference, spreadHeap), -1);

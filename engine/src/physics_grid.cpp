@@ -1,9 +1,12 @@
-// The separation pass through the grid. For each outer mass in index order it
-// gathers the masses that could reach it, tries them in index order, and
-// gathers again whenever a push has carried it away from where it looked.
+// The separation pass through the grids. For each outer mass in index order it
+// gathers, from every grid of its layer, the masses that could come within
+// reach while it stays near where it is, sorts them by index and tries them in
+// that order, and gathers again whenever a push has carried it away. Where
+// gathering would cost more than trying every later index, it does that.
 #include "physics_grid.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "physics.h"
@@ -14,16 +17,21 @@ namespace {
 
 using namespace grid;
 
-// Below this many masses, trying every pair is faster than building the grid.
+// Below this many masses, trying every pair is faster than building the grids.
 constexpr int kAllPairsBelow = 48;
-// Candidates are gathered this many cells past the outer mass's reach, so
-// that small pushes of it do not send it back to the grid.
-constexpr double kGatherMargin = 0.25;
-// How many outer masses ahead a neighbourhood's cells, then its items, are fetched.
+// What finding candidates costs against trying a pair: per slot of the cells
+// read, and per candidate and halving sorted.
+constexpr double kSlotCost = 0.25;
+constexpr double kSortCost = 0.5;
+// Candidate lists up to this long are sorted by insertion.
+constexpr int kInsertionUpTo = 16;
+// A neighbourhood of up to this many slots yields few candidates to sort.
+constexpr double kFewSlots = 64;
+// The slot field of a huge mass's candidate: it has none, its place is read from the mass table.
+constexpr std::uint32_t kNoSlot = 0xFFFFFFFFu;
+// How many outer masses ahead a neighbourhood's cells, then its slots, are fetched.
 constexpr int kPrefetchCells = 4;
-constexpr int kPrefetchItems = 2;
-// The widened reach of the culling, squared, with room for the rounding of the squares.
-constexpr double kReachSquare = (1 + kReachSlack) * (1 + kReachSlack) * (1 + kSquareSlack);
+constexpr int kPrefetchSlots = 2;
 
 inline void prefetch(const void* p) {
 #if defined(__GNUC__)
@@ -33,150 +41,145 @@ inline void prefetch(const void* p) {
 #endif
 }
 
+// The reach of a pair widened for rounding, plus how far the outer mass may
+// still move: no mass farther than this from it can be pushed by it meanwhile.
+inline double gatherReach(double reach, double margin) {
+  return std::max(reach * (1 + kReachSlack), kMinReach) + margin;
+}
+
+// The same distance squared, as the float bound of the gathering: it computes
+// distances in float, which may come out up to four roundings (2^-22) above
+// the true ones, so the bound is widened past that and rounded up. Past the
+// float range every distance passes.
+inline float floatLimit(double within) {
+  const double square = within * within * (1 + kFloatSlack);
+  return square < 1e38 ? static_cast<float>(square) : std::numeric_limits<float>::infinity();
+}
+
+// Whether separatePair could act on two masses whose offset squares to
+// `square` in float, as it computes it: it acts when the reach is above the
+// square root of that, rounded, so never when the square is above the
+// reach squared by more than that rounding (2^-23).
+inline bool mayAct(float square, double reach) { return (reach > 0) & (square <= reach * reach * (1 + kFloatSlack)); }
+
 }  // namespace
 
-// The cells that hold every grid mass within `radius` of j.
-SeparationGrid::Box SeparationGrid::queryBox(int j, double radius) const {
-  const MassRecord& m = masses_[j];
-  const Layer& l = layers_[places_[j].layer];
-  const double x = m.x, y = m.y;
+// The cells that hold every mass of the grid within `radius` of (x, y).
+SeparationGrid::Box SeparationGrid::boxOf(int g, double x, double y, double radius) const {
+  const Grid& l = grids_[g];
   const double r = radius + (std::fabs(x) + std::fabs(y)) * kEdgeSlack;
   return Box{cellCoord(x - r, l.originX, l.inverse, l.width), cellCoord(y - r, l.originY, l.inverse, l.height),
              cellCoord(x + r, l.originX, l.inverse, l.width), cellCoord(y + r, l.originY, l.inverse, l.height)};
 }
 
-// Gathering a crowded neighbourhood and picking from it costs more than
-// trying the remaining indices. The slots of the box's rows bound its crowd.
-bool SeparationGrid::crowded(int j, const Box& box, int last) const {
-  if (box.empty()) return false;
-  const Layer& l = layers_[places_[j].layer];
-  long crowd = static_cast<long>(big_.size());
-  for (int y = box.y0; y <= box.y1; ++y) {
-    const int row = l.firstCell + y * l.width;
-    crowd += cells_[row + box.x1 + 1].start - cells_[row + box.x0].start;
+// The runs of slots, one per row of each grid of j's layer, that hold every
+// mass j could push before it moves past its margin; returns how many slots
+// they, their chains and the huge masses hold: what gathering reads.
+long SeparationGrid::neighbourhood(int j) {
+  const MassRecord& m = masses_[j];
+  const Grid& own = grids_[places_[j].grid];
+  long slots = static_cast<long>(huge_.size());
+  runCount_ = 0;
+  for (int i = layerGridStart_[own.layer]; i < layerGridStart_[own.layer + 1]; ++i) {
+    const int g = layerGrids_[i];
+    const Grid& l = grids_[g];
+    const double reach = static_cast<double>(m.range) + l.reach;
+    if (!(reach > 0)) continue;
+    const double within = gatherReach(reach, own.margin);
+    const Box b = boxOf(g, m.x, m.y, within);
+    const float limit = floatLimit(within);
+    for (int y = b.y0; y <= b.y1; ++y) {
+      // A row's cells are adjacent, so its slots are one run.
+      const int c0 = l.firstCell + y * l.width + b.x0, c1 = c0 + b.x1 - b.x0;
+      const int chained = rowOverflow_[l.firstRow + y];
+      runs_[runCount_++] = Run{cellStart_[c0], cellStart_[c1 + 1], chained > 0 ? c0 : -1, c1, limit};
+      slots += cellStart_[c1 + 1] - cellStart_[c0] + chained;
+    }
   }
-  return 2 * crowd > count_ - 1 - last;
+  return slots;
 }
 
-// Copies the box's grid masses after `last`, in no order (j itself may be
-// among them).
-void SeparationGrid::collect(int j, const Box& box, int last) {
-  Item* out = boxItems_.data();
-  int found = 0;
-  // Free slots hold no mass, so a slot is kept without a branch.
-  const auto consider = [&](const Item& item) {
-    out[found] = item;
-    found += item.mass > last;
-  };
-  const Layer& l = layers_[places_[j].layer];
-  for (int row = box.y0; row <= box.y1; ++row) {
-    const int c0 = l.firstCell + row * l.width + box.x0, c1 = c0 + box.x1 - box.x0;
-    // A row's cells are adjacent in items_, so the row is one run; its free
-    // slots hold no mass and are never kept.
-    const Item* end = items_.data() + cells_[c1 + 1].start;
-    for (const Item* item = items_.data() + cells_[c0].start; item < end; ++item) consider(*item);
-    if (rowOverflow_[l.firstRow + row] == 0) continue;
-    for (int c = c0; c <= c1; ++c)
-      for (int e = cells_[c].head; e >= 0; e = entries_[e].next) consider(entries_[e].item);
-  }
-  boxItemCount_ = found;
-}
-
-// The box's masses after `last` within `radius` of j become the candidates.
-void SeparationGrid::gather(int j, int last, double radius) {
+// The masses after `last` in j's neighbourhood that j could push before it
+// moves past its margin, and the huge masses of its layer, as candidates in
+// index order.
+void SeparationGrid::gather(int j, int last) {
+  ++stats_.gathers;
   const MassRecord& mj = masses_[j];
-  const double x = mj.x, y = mj.y;
-  const double limit = radius * radius * (1 + kSquareSlack);
-  Item* out = candidates_.data();
-  int found = 0;
-  // Most items are kept or dropped at random, so the test is not a branch.
-  for (const Item *item = boxItems_.data(), *end = item + boxItemCount_; item < end; ++item) {
-    const double dx = item->x - x, dy = item->y - y;
-    out[found] = *item;
-    found += (item->mass > last) & (dx * dx + dy * dy <= limit);
+  gatheredCount_ = 0;
+  for (int r = 0; r < runCount_; ++r) {
+    const Run& run = runs_[r];
+    gatherRun(run.from, run.to, mj.x, mj.y, run.limit, j, last);
+    if (run.firstChained >= 0) gatherChains(run.firstChained, run.lastCell, mj.x, mj.y, run.limit, j, last);
   }
-  candidateCount_ = found;
-  for (int i = 0; i < found; ++i) prefetch(&masses_[out[i].mass]);
-}
-
-// The lowest index after `last` among the candidates that j, where it is now,
-// may act on; INT_MAX when none. Candidates at or before `last` are dropped on
-// the way, so the list shrinks as j works through it. A candidate is ruled
-// out only when separatePair would surely find the pair too far apart: by the
-// same bound as the grid's culling, in double and without a square root.
-int SeparationGrid::nextCandidate(int j, int last) {
-  const MassRecord& mj = masses_[j];
-  const double x = mj.x, y = mj.y, range = mj.range;
-  Item* c = candidates_.data();
-  int kept = 0, best = std::numeric_limits<int>::max();
-  for (int i = 0, n = candidateCount_; i < n; ++i) {
-    const Item item = c[i];
-    const double reach = item.range + range;
-    const double dx = item.x - x, dy = item.y - y;
-    const double square = dx * dx + dy * dy;
-    const bool near = (reach > 0) & ((square <= reach * reach * kReachSquare) | (square <= kMinReach * kMinReach));
-    const bool later = item.mass > last;
-    const bool take = later & near & (item.mass != j) & (item.mass < best);
-    best = take ? item.mass : best;
-    c[kept] = item;
-    kept += later;
+  std::uint64_t* c = candidates_.data();
+  int n = 0;
+  for (int i = 0; i < gatheredCount_; ++i) {
+    const int s = gathered_[i];
+    c[n++] = static_cast<std::uint64_t>(slotMass(s)) << 32 | static_cast<std::uint32_t>(s);
   }
-  candidateCount_ = kept;
-  return best;
+  const int layer = grids_[places_[j].grid].layer;
+  for (int k : huge_)
+    if (k > last && layerOf_[k] == layer) c[n++] = static_cast<std::uint64_t>(k) << 32 | kNoSlot;
+  if (n > kInsertionUpTo) {
+    std::sort(c, c + n);
+  } else {
+    for (int i = 1; i < n; ++i) {
+      const std::uint64_t key = c[i];
+      int at = i;
+      for (; at > 0 && c[at - 1] > key; --at) c[at] = c[at - 1];
+      c[at] = key;
+    }
+  }
+  candidateCount_ = n;
+  for (int i = 0; i < n; ++i) prefetch(&masses_[c[i] >> 32]);
 }
 
-// How far j may move from where it gathered before it must gather again.
-double SeparationGrid::gatherMargin(int j) const { return kGatherMargin / layers_[places_[j].layer].inverse; }
-
-// Every grid mass that could come within reach of j while j stays within
-// the margin of where it gathered; none at all when j's reach is not positive.
-double SeparationGrid::gatherRadius(int j) const {
-  const double reach = static_cast<double>(masses_[j].range) + gridReach_;
-  return reach > 0 ? std::max(reach * (1 + kReachSlack), kMinReach) + gatherMargin(j) : -1;
-}
-
-void SeparationGrid::visitNeighbours(int j) {
+// Tries the candidates in index order until a push carries j past its margin
+// from where they were gathered; returns whether one did.
+bool SeparationGrid::tryCandidates(int j, int& last) {
   MassRecord& mj = masses_[j];
-  const double margin = gatherMargin(j);
-  const double radius = gatherRadius(j);
-  const int* big = big_.data();
-  const int* bigEnd = big + big_.size();
+  const float x = mj.x, y = mj.y;
+  const double range = mj.range;
+  const double margin = grids_[places_[j].grid].margin;
+  for (int i = 0; i < candidateCount_; ++i) {
+    const std::uint64_t key = candidates_[i];
+    const int k = static_cast<int>(key >> 32);
+    const auto s = static_cast<std::uint32_t>(key);
+    last = k;
+    // Masses after `last` have not moved since they were gathered, and their
+    // slots hold where they are.
+    if (s != kNoSlot) {
+      const float dx = slotX(static_cast<int>(s)) - mj.x, dy = slotY(static_cast<int>(s)) - mj.y;
+      if (!mayAct(dx * dx + dy * dy, slotRange(static_cast<int>(s)) + range)) continue;
+    }
+    ++stats_.pairsTried;
+    prefetch(&places_[k]);  // wanted only after the push's trigonometry
+    if (!separatePair(mj, masses_[k])) continue;
+    acted(j, k);
+    const double mx = static_cast<double>(mj.x) - x, my = static_cast<double>(mj.y) - y;
+    if (!(mx * mx + my * my <= margin * margin * (1 - kSquareSlack))) return true;
+  }
+  return false;
+}
+
+void SeparationGrid::visit(int j) {
+  MassRecord& mj = masses_[j];
   int last = -1;
-  Box collected{0, 0, -1, -1};
+  double spent = 0;  // what finding j's candidates has cost so far, in tried pairs
   for (;;) {
     if (!finite(mj)) break;  // pushed to infinity or NaN: no pair acts any more
-    const Box box = radius > 0 ? queryBox(j, radius) : Box{0, 0, -1, -1};
-    // Only j and the masses it has tried have moved since the box's masses
-    // were copied, so a box within that one needs no second look at the cells.
-    if (!collected.holds(box)) {
-      if (crowded(j, box, last)) {
-        scanAll(j, last);
-        break;
-      }
-      collect(j, box, last);
-      collected = box;
+    // Finding candidates stops paying once it costs more than trying every
+    // later index. In a crowded neighbourhood every slot read may be a
+    // candidate to sort; in a small one few are.
+    const auto slots = static_cast<double>(neighbourhood(j));
+    const double cost = slots * (kSlotCost + (slots > kFewSlots ? kSortCost * std::log2(slots) : 0));
+    if (spent + cost > count_ - 1 - last) {
+      scanAll(j, last);
+      break;
     }
-    gather(j, last, radius);
-    const double x = mj.x, y = mj.y;
-    bool strayed = false;
-    // The grid candidates and the big masses, tried in index order.
-    while (!strayed) {
-      const int next = nextCandidate(j, last);
-      while (big < bigEnd && *big <= last) ++big;
-      const int k = big < bigEnd && *big < next ? *big : next;
-      if (k == std::numeric_limits<int>::max()) break;
-      last = k;
-      ++stats_.pairsTried;
-      prefetch(&places_[k]);  // wanted only after the push's trigonometry
-      if (!separatePair(mj, masses_[k])) continue;
-      acted(j, k);
-      // Masses not yet tried have not moved, so the list holds while j stays
-      // within the margin of where it was gathered.
-      const double dx = mj.x - x, dy = mj.y - y;
-      strayed = !(dx * dx + dy * dy <= margin * margin * (1 - kSquareSlack));
-    }
-    if (!strayed) break;
-    ++stats_.regathers;
+    spent += cost;
+    gather(j, last);
+    if (!tryCandidates(j, last)) break;
   }
   // j's own cell matters only to later outer masses, so it is brought up to date once.
   pushed(j);
@@ -194,90 +197,32 @@ void SeparationGrid::scanAll(int j, int last) {
   }
 }
 
-int SeparationGrid::rowOf(int layer, int cell) const {
-  const Layer& l = layers_[layer];
-  return l.firstRow + (cell - l.firstCell) / l.width;
-}
-
 void SeparationGrid::acted(int j, int k) {
   ++stats_.pairsActed;
   if (acting_) acting_->push_back({j, k});
   pushed(k);
 }
 
-// Keeps a pushed grid mass's copy, and its cell, up to date.
-void SeparationGrid::pushed(int i) {
-  Place& p = places_[i];
-  if (p.kind != kGrid) return;
-  const MassRecord& m = masses_[i];
-  const int cell = finite(m) ? cellOf(p.layer, m) : -1;
-  if (cell == p.cell) {
-    if (cell < 0) return;  // left the grid for good once its position stopped being finite
-    Item& item = itemOf(p);
-    item.x = m.x;
-    item.y = m.y;
-  } else {
-    if (p.cell >= 0) release(i);
-    if (cell >= 0) insert(i, cell);
-  }
-}
-
-void SeparationGrid::release(int i) {
-  Place& p = places_[i];
-  if (p.inEntry) {
-    entries_[p.index].item.mass = -1;
-    --rowOverflow_[rowOf(p.layer, p.cell)];
-  } else {
-    // A cell's items stay packed: its last one fills the gap.
-    Cell& cell = cells_[p.cell];
-    const int last = cell.start + --cell.live;
-    if (p.index != last) {
-      items_[p.index] = items_[last];
-      places_[items_[p.index].mass].index = p.index;
-    }
-    items_[last].mass = kNoMass;
-  }
-  p.cell = p.index = -1;
-}
-
-void SeparationGrid::insert(int i, int c) {
-  Place& p = places_[i];
-  const MassRecord& m = masses_[i];
-  const Item item{i, m.x, m.y, m.range};
-  Cell& cell = cells_[c];
-  p.cell = c;
-  p.inEntry = cell.start + cell.live == cells_[c + 1].start;
-  if (!p.inEntry) {
-    p.index = cell.start + cell.live++;
-    items_[p.index] = item;
-    return;
-  }
-  p.index = static_cast<int>(entries_.size());
-  entries_.push_back(Entry{item, cell.head});
-  cell.head = p.index;
-  ++rowOverflow_[rowOf(p.layer, c)];
-}
-
 // Outer masses come in index order, which need not be near in space, so each
-// one's neighbourhood is fetched ahead: its cells a few masses early, the
-// items they point to, whole rows of them, when the cells are at hand.
-void SeparationGrid::prefetchNeighbourhood(int j, bool items) const {
+// one's neighbourhood in its own grid is fetched ahead: its cells a few masses
+// early, the slots they point to, whole rows of them, when the cells are at hand.
+void SeparationGrid::prefetchNeighbourhood(int j, bool slots) const {
   if (j >= count_ || places_[j].kind != kGrid || !finite(masses_[j])) return;
-  const double radius = gatherRadius(j);
-  if (!(radius > 0)) return;
-  const Box box = queryBox(j, radius);
-  const Layer& l = layers_[places_[j].layer];
+  const MassRecord& m = masses_[j];
+  const int g = places_[j].grid;
+  const Grid& l = grids_[g];
+  const double reach = static_cast<double>(m.range) + l.reach;
+  if (!(reach > 0)) return;
+  const Box box = boxOf(g, m.x, m.y, gatherReach(reach, l.margin));
   for (int row = box.y0; row <= box.y1; ++row) {
-    const Cell* first = &cells_[l.firstCell + row * l.width + box.x0];
-    const Cell* after = first + (box.x1 - box.x0) + 1;
-    if (!items) {
+    const int* first = &cellStart_[l.firstCell + row * l.width + box.x0];
+    const int* after = first + (box.x1 - box.x0) + 1;
+    if (!slots) {
       prefetch(first);
       prefetch(after);
       continue;
     }
-    const char* from = reinterpret_cast<const char*>(&items_[first->start]);
-    const char* to = reinterpret_cast<const char*>(items_.data() + after->start);
-    for (; from < to; from += 64) prefetch(from);
+    for (int b = *first >> 2, end = (*after + 3) >> 2; b < end; ++b) prefetch(&blocks_[b]);
   }
 }
 
@@ -286,22 +231,49 @@ void SeparationGrid::run(MassRecord* masses, int count, std::vector<ActingPair>*
   acting_ = acting;
   count_ = count;
   stats_ = GridStats{};
+  // Room for the most any step of this many masses needs, so that steps after
+  // the table stops growing allocate nothing.
+  const auto n = static_cast<std::size_t>(count);
+  if (candidates_.size() < n + 8) {
+    places_.reserve(n);
+    layerOf_.reserve(n);
+    huge_.reserve(n);
+    keys_.reserve(4 * n + 16);
+    ids_.reserve(4 * n + 16);
+    scratch_.reserve(2 * n + 1);
+    layerGridStart_.reserve(n + 1);
+    layerGrids_.reserve(n);
+    gridStart_.reserve(n + 1);
+    gridMasses_.reserve(n);
+    grids_.reserve(n);
+    cellStart_.reserve(2 * n + 1);
+    cellFree_.reserve(2 * n);
+    cellChain_.reserve(2 * n);
+    rowOverflow_.reserve(2 * n);
+    blocks_.reserve(((1 + 2 * kSpare) * n + n) / 4 + 2);
+    chainNext_.reserve(n);
+    chainPrev_.reserve(n);
+    // Gathering stores four slots at a time, so a block more than masses.
+    gathered_.resize(n + 8);
+    candidates_.resize(n + 8);
+    runs_.resize(2 * n + 1);
+  }
   if (!classify()) return;
-  if (compact_) {
-    stats_.compact = true;
+  if (stats_.allPairs) {
     stats_.pairsTried = static_cast<std::int64_t>(count) * (count - 1);
     stats_.pairsActed = separateAllPairs(masses, count, acting);
     return;
   }
   assignLayers();
+  assignGrids();
   buildCells();
   for (int j = 0; j < count; ++j) {
     prefetchNeighbourhood(j + kPrefetchCells, false);
-    prefetchNeighbourhood(j + kPrefetchItems, true);
-    if (places_[j].kind == kBig) {
+    prefetchNeighbourhood(j + kPrefetchSlots, true);
+    if (places_[j].kind == kHuge) {
       scanAll(j, -1);
     } else if (places_[j].kind == kGrid) {
-      visitNeighbours(j);
+      visit(j);
     }
   }
 }

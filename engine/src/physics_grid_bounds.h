@@ -17,6 +17,9 @@ constexpr double kEdgeSlack = 1.0 / (1ull << 48);
 constexpr double kMinReach = 1.0 / (1ull << 60);
 // Squares and sums of squares in double, compared with room for their rounding.
 constexpr double kSquareSlack = 1.0 / (1ull << 40);
+// The same computed in float, from float offsets, can come out four roundings
+// (2^-22) above the true square; its bound is widened well past that.
+constexpr double kFloatSlack = 1.0 / (1ull << 18);
 
 inline bool finite(const MassRecord& m) { return std::isfinite(m.x) && std::isfinite(m.y); }
 
