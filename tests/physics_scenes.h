@@ -58,6 +58,37 @@ inline Masses spread(int count, std::uint64_t seed, float range = 5, double cont
   return masses;
 }
 
+// Ranges from `range` to 100 times it, each doubling as likely to cover a
+// point as the next: most masses small, about one in a hundred ten times
+// larger, a few a hundred times. Spread over a square sized so that a mass
+// overlaps about `contacts` others, as in spread().
+inline Masses mixed(int count, std::uint64_t seed, float range = 5, double contacts = 3) {
+  Random random(seed);
+  Masses masses;
+  double sum = 0, sumSquares = 0;
+  for (int i = 0; i < count; ++i) {
+    const float r = static_cast<float>(range / std::sqrt(1e-4 + (1 - 1e-4) * random.uniform()));
+    masses.push_back(atRest(0, 0, r));
+    sum += r;
+    sumSquares += static_cast<double>(r) * r;
+  }
+  // Two masses overlap where their centres are within the sum of their ranges.
+  const double meanReachSquared = 2 * sumSquares / count + 2 * (sum / count) * (sum / count);
+  const double side = std::sqrt(count * 3.141592653589793 * meanReachSquared / contacts);
+  for (veltra::MassRecord& m : masses) {
+    m.x = m.prevX = random.between(0, side);
+    m.y = m.prevY = random.between(0, side);
+  }
+  return masses;
+}
+
+// Masses in a row, each overlapping the two beside it by a fifth of a reach.
+inline Masses line(int count, float range = 5) {
+  Masses masses;
+  for (int i = 0; i < count; ++i) masses.push_back(atRest(1.6f * range * static_cast<float>(i), 0, range));
+  return masses;
+}
+
 // A jittered square lattice, filled row by row, where each mass overlaps about
 // its four nearest neighbours.
 inline Masses lattice(int count, std::uint64_t seed, float range = 5) {
@@ -165,6 +196,20 @@ inline Masses tiny(int count, std::uint64_t seed) {
   for (int i = 0; i < count; ++i) {
     const float x = random.between(0, side), y = random.between(0, side), range = random.between(1e-28, 1e-27);
     masses.push_back(atRest(x, y, range));
+  }
+  return masses;
+}
+
+// Ranges over six orders of magnitude, from 1e-3 to 1e3, every one as likely:
+// half the masses in tight clusters of small ones, the rest spread among them.
+inline Masses magnitudes(int count, std::uint64_t seed) {
+  Random random(seed);
+  Masses masses = clusters(count, seed ^ 0x3C3Cull);
+  for (veltra::MassRecord& m : masses) {
+    m.range = static_cast<float>(std::pow(10.0, random.between(-3, 3)));
+    if (random.chance(0.5)) continue;
+    m.x = m.prevX = random.between(-3000, 3000);
+    m.y = m.prevY = random.between(-3000, 3000);
   }
   return masses;
 }

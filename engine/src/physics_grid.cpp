@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 
+#include "helpers.h"
 #include "physics.h"
 #include "physics_grid_bounds.h"
 
@@ -23,10 +24,10 @@ constexpr int kAllPairsBelow = 48;
 // read, and per candidate and halving sorted.
 constexpr double kSlotCost = 0.25;
 constexpr double kSortCost = 0.5;
+// Up to this many masses whose slots lag behind are followed before any estimate.
+constexpr std::size_t kFewMoved = 16;
 // Candidate lists up to this long are sorted by insertion.
 constexpr int kInsertionUpTo = 16;
-// A neighbourhood of up to this many slots yields few candidates to sort.
-constexpr double kFewSlots = 64;
 // The slot field of a huge mass's candidate: it has none, its place is read from the mass table.
 constexpr std::uint32_t kNoSlot = 0xFFFFFFFFu;
 // How many outer masses ahead a neighbourhood's cells, then its slots, are fetched.
@@ -47,15 +48,6 @@ inline double gatherReach(double reach, double margin) {
   return std::max(reach * (1 + kReachSlack), kMinReach) + margin;
 }
 
-// The same distance squared, as the float bound of the gathering: it computes
-// distances in float, which may come out up to four roundings (2^-22) above
-// the true ones, so the bound is widened past that and rounded up. Past the
-// float range every distance passes.
-inline float floatLimit(double within) {
-  const double square = within * within * (1 + kFloatSlack);
-  return square < 1e38 ? static_cast<float>(square) : std::numeric_limits<float>::infinity();
-}
-
 // Whether separatePair could act on two masses whose offset squares to
 // `square` in float, as it computes it: it acts when the reach is above the
 // square root of that, rounded, so never when the square is above the
@@ -73,12 +65,14 @@ SeparationGrid::Box SeparationGrid::boxOf(int g, double x, double y, double radi
 }
 
 // The runs of slots, one per row of each grid of j's layer, that hold every
-// mass j could push before it moves past its margin; returns how many slots
-// they, their chains and the huge masses hold: what gathering reads.
-long SeparationGrid::neighbourhood(int j) {
+// mass j could push before it moves past its margin. Returns what gathering
+// from them costs, in tried pairs: reading every slot, and sorting those the
+// gathering disc keeps, about its share of the box's area where masses are
+// spread, all of them where they crowd together.
+double SeparationGrid::neighbourhood(int j) {
   const MassRecord& m = masses_[j];
   const Grid& own = grids_[places_[j].grid];
-  long slots = static_cast<long>(huge_.size());
+  double slots = static_cast<double>(huge_.size()), kept = slots;
   runCount_ = 0;
   for (int i = layerGridStart_[own.layer]; i < layerGridStart_[own.layer + 1]; ++i) {
     const int g = layerGrids_[i];
@@ -87,16 +81,20 @@ long SeparationGrid::neighbourhood(int j) {
     if (!(reach > 0)) continue;
     const double within = gatherReach(reach, own.margin);
     const Box b = boxOf(g, m.x, m.y, within);
-    const float limit = floatLimit(within);
+    long inBox = 0;
     for (int y = b.y0; y <= b.y1; ++y) {
       // A row's cells are adjacent, so its slots are one run.
       const int c0 = l.firstCell + y * l.width + b.x0, c1 = c0 + b.x1 - b.x0;
       const int chained = rowOverflow_[l.firstRow + y];
-      runs_[runCount_++] = Run{cellStart_[c0], cellStart_[c1 + 1], chained > 0 ? c0 : -1, c1, limit};
-      slots += cellStart_[c1 + 1] - cellStart_[c0] + chained;
+      runs_[runCount_++] = Run{cellStart_[c0], cellStart_[c1 + 1], chained > 0 ? c0 : -1, c1};
+      inBox += cellStart_[c1 + 1] - cellStart_[c0] + chained;
     }
+    const double boxArea = (b.x1 - b.x0 + 1.0) * (b.y1 - b.y0 + 1.0) / (l.inverse * l.inverse);
+    slots += inBox;
+    kept += inBox * std::min(1.0, kPi * within * within / boxArea);
   }
-  return slots;
+  // The binary exponent stands in for log2: an estimate needs no more.
+  return kSlotCost * slots + (kept > kInsertionUpTo ? kSortCost * kept * std::ilogb(kept) : 0);
 }
 
 // The masses after `last` in j's neighbourhood that j could push before it
@@ -104,12 +102,12 @@ long SeparationGrid::neighbourhood(int j) {
 // index order.
 void SeparationGrid::gather(int j, int last) {
   ++stats_.gathers;
-  const MassRecord& mj = masses_[j];
+  const Near at = nearTo(masses_[j], grids_[places_[j].grid].margin);
   gatheredCount_ = 0;
   for (int r = 0; r < runCount_; ++r) {
     const Run& run = runs_[r];
-    gatherRun(run.from, run.to, mj.x, mj.y, run.limit, j, last);
-    if (run.firstChained >= 0) gatherChains(run.firstChained, run.lastCell, mj.x, mj.y, run.limit, j, last);
+    gatherRun(run.from, run.to, at, j, last);
+    if (run.firstChained >= 0) gatherChains(run.firstChained, run.lastCell, at, j, last);
   }
   std::uint64_t* c = candidates_.data();
   int n = 0;
@@ -137,29 +135,38 @@ void SeparationGrid::gather(int j, int last) {
 // Tries the candidates in index order until a push carries j past its margin
 // from where they were gathered; returns whether one did.
 bool SeparationGrid::tryCandidates(int j, int& last) {
-  MassRecord& mj = masses_[j];
+  MassRecord* const masses = masses_;
+  const Block* const blocks = blocks_.data();
+  MassRecord& mj = masses[j];
   const float x = mj.x, y = mj.y;
   const double range = mj.range;
   const double margin = grids_[places_[j].grid].margin;
-  for (int i = 0; i < candidateCount_; ++i) {
-    const std::uint64_t key = candidates_[i];
-    const int k = static_cast<int>(key >> 32);
-    const auto s = static_cast<std::uint32_t>(key);
+  const double stray = margin * margin * (1 - kSquareSlack);
+  bool strayed = false;
+  std::int64_t tried = 0;
+  for (const std::uint64_t *key = candidates_.data(), *end = key + candidateCount_; key < end; ++key) {
+    const int k = static_cast<int>(*key >> 32);
+    const auto s = static_cast<std::uint32_t>(*key);
     last = k;
     // Masses after `last` have not moved since they were gathered, and their
     // slots hold where they are.
     if (s != kNoSlot) {
-      const float dx = slotX(static_cast<int>(s)) - mj.x, dy = slotY(static_cast<int>(s)) - mj.y;
-      if (!mayAct(dx * dx + dy * dy, slotRange(static_cast<int>(s)) + range)) continue;
+      const Block& b = blocks[s >> 2];
+      const float dx = b.x[s & 3] - mj.x, dy = b.y[s & 3] - mj.y;
+      if (!mayAct(dx * dx + dy * dy, b.range[s & 3] + range)) continue;
     }
-    ++stats_.pairsTried;
+    ++tried;
     prefetch(&places_[k]);  // wanted only after the push's trigonometry
-    if (!separatePair(mj, masses_[k])) continue;
+    if (!separatePair(mj, masses[k])) continue;
     acted(j, k);
     const double mx = static_cast<double>(mj.x) - x, my = static_cast<double>(mj.y) - y;
-    if (!(mx * mx + my * my <= margin * margin * (1 - kSquareSlack))) return true;
+    if (!(mx * mx + my * my <= stray)) {
+      strayed = true;
+      break;
+    }
   }
-  return false;
+  stats_.pairsTried += tried;
+  return strayed;
 }
 
 void SeparationGrid::visit(int j) {
@@ -169,32 +176,25 @@ void SeparationGrid::visit(int j) {
   for (;;) {
     if (!finite(mj)) break;  // pushed to infinity or NaN: no pair acts any more
     // Finding candidates stops paying once it costs more than trying every
-    // later index. In a crowded neighbourhood every slot read may be a
-    // candidate to sort; in a small one few are.
-    const auto slots = static_cast<double>(neighbourhood(j));
-    const double cost = slots * (kSlotCost + (slots > kFewSlots ? kSortCost * std::log2(slots) : 0));
+    // later index. A few lagging slots are brought up to date first; many
+    // only make the estimate rougher until it is known that they are needed.
+    const bool few = moved_.size() <= kFewMoved;
+    if (few) followAll();
+    const double cost = neighbourhood(j);
     if (spent + cost > count_ - 1 - last) {
       scanAll(j, last);
       break;
+    }
+    if (!few) {
+      followAll();
+      neighbourhood(j);  // the runs again, with the chains as they are now
     }
     spent += cost;
     gather(j, last);
     if (!tryCandidates(j, last)) break;
   }
-  // j's own cell matters only to later outer masses, so it is brought up to date once.
+  // j's own slot matters only to later outer masses, so it is brought up to date once.
   pushed(j);
-}
-
-void SeparationGrid::scanAll(int j, int last) {
-  ++stats_.linearScans;
-  MassRecord& mj = masses_[j];
-  for (int k = last + 1; k < count_; ++k) {
-    if (k == j) continue;
-    ++stats_.pairsTried;
-    if (!separatePair(mj, masses_[k])) continue;
-    acted(j, k);
-    if (!finite(mj)) return;
-  }
 }
 
 void SeparationGrid::acted(int j, int k) {
@@ -253,6 +253,7 @@ void SeparationGrid::run(MassRecord* masses, int count, std::vector<ActingPair>*
     blocks_.reserve(((1 + 2 * kSpare) * n + n) / 4 + 2);
     chainNext_.reserve(n);
     chainPrev_.reserve(n);
+    moved_.reserve(n);
     // Gathering stores four slots at a time, so a block more than masses.
     gathered_.resize(n + 8);
     candidates_.resize(n + 8);

@@ -27,6 +27,12 @@ struct GridStats {
 
 class SeparationGrid {
  public:
+  // Where an outer mass looks from, and its share of the reach within which
+  // the filters keep a mass.
+  struct Near {
+    float x, y, own;
+  };
+
   // When `acting` is given, the pairs that acted are appended to it.
   void run(MassRecord* masses, int count, std::vector<ActingPair>* acting = nullptr);
   const GridStats& stats() const { return stats_; }
@@ -56,8 +62,8 @@ class SeparationGrid {
   // of cells firstChained .. lastCell where the row has any (else -1).
   struct Run {
     int from, to, firstChained, lastCell;
-    float limit;  // the square distance within which a slot is gathered
   };
+
   // Four slots, one cache line: what the gathering filters four at a time.
   // A free slot's mass is negative, below every index, so no search keeps it.
   struct alignas(64) Block {
@@ -66,6 +72,7 @@ class SeparationGrid {
   };
   struct Place {
     Kind kind;
+    bool moved;            // pushed since its slot was last brought up to date
     int grid, cell, slot;  // cell -1: in no cell
   };
 
@@ -84,9 +91,14 @@ class SeparationGrid {
   float& slotRange(int s) { return blocks_[s >> 2].range[s & 3]; }
   std::int32_t& slotMass(int s) { return blocks_[s >> 2].mass[s & 3]; }
   void freeSlot(int cell, int slot);
-  void gatherRun(int from, int to, float x, float y, float limit, int j, int last);
-  void gatherChains(int firstCell, int lastCell, float x, float y, float limit, int j, int last);
+  // The filters (physics_grid_filter.cpp).
+  static Near nearTo(const MassRecord& j, double margin);
+  void gatherRun(int from, int to, const Near& at, int j, int last);
+  bool isNear(int slot, const Near& at, int j, int last);
+  void gatherChains(int firstCell, int lastCell, const Near& at, int j, int last);
   void pushed(int mass);
+  void follow(int mass);
+  void followAll();
   void release(int mass);
   void insert(int mass, int cell);
   int rowOf(int grid, int cell) const;
@@ -94,7 +106,7 @@ class SeparationGrid {
   // The pass (physics_grid.cpp).
   void visit(int j);
   Box boxOf(int grid, double x, double y, double radius) const;
-  long neighbourhood(int j);
+  double neighbourhood(int j);
   void gather(int j, int last);
   bool tryCandidates(int j, int& last);
   void scanAll(int j, int last);
@@ -108,6 +120,7 @@ class SeparationGrid {
   GridStats stats_;
 
   std::vector<Place> places_;
+  std::vector<int> moved_;    // the masses whose slots lag behind, each once
   std::vector<int> layerOf_;  // of each mass that can act
   std::vector<int> huge_;
   std::vector<float> sample_;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "helpers.h"
 #include "physics_grid.h"
 #include "physics_grid_bounds.h"
 
@@ -15,8 +16,13 @@ constexpr int kSampleSize = 1024;
 constexpr double kCellRanges = 3;
 // Size class 0 holds ranges up to this many typical ranges; each class above
 // holds ranges up to kClassFactor times those of the one below.
-constexpr double kClassRanges = 4;
+constexpr double kClassRanges = 2;
 constexpr double kClassFactor = 4;
+// The share of the others each mass would overlap, were they spread evenly,
+// from which all pairs are tried instead.
+constexpr double kCrowdedShare = 1.0 / 6;
+// Cells are made wide enough to hold about this many masses each.
+constexpr double kCellMasses = 2;
 // Masses may move this share of a cell before they gather again.
 constexpr double kGatherMargin = 0.5;
 
@@ -49,7 +55,8 @@ using grid::finite;
 // Returns false when no pair can act at all.
 bool SeparationGrid::classify() {
   const int n = count_;
-  places_.assign(static_cast<std::size_t>(n), Place{kInert, -1, -1, -1});
+  places_.assign(static_cast<std::size_t>(n), Place{kInert, false, -1, -1, -1});
+  moved_.clear();
   sample_.clear();
   huge_.clear();
   const int stride = std::max(1, n / kSampleSize);
@@ -79,9 +86,13 @@ bool SeparationGrid::classify() {
   if (active < 2 || (huge_.empty() && !(largest > 0))) return false;
   typical_ = largest > 0 ? largest : 1;
   if (!sample_.empty()) typical_ = quantile(sample_, sample_.size() * 3 / 4);
-  // Masses all within about a cell of each other would all meet anyway.
-  const double cell = kCellRanges * typical_;
-  stats_.allPairs = static_cast<double>(maxX) - minX <= cell && static_cast<double>(maxY) - minY <= cell;
+  // Where masses crowd so that each would overlap a good share of the others,
+  // as in a pile or along its first lines, the grids cannot narrow much down:
+  // all pairs are tried instead, without building them.
+  const double reach = 2.0 * typical_;
+  const double area =
+      std::max(static_cast<double>(maxX) - minX, reach) * std::max(static_cast<double>(maxY) - minY, reach);
+  stats_.allPairs = active * kPi * reach * reach / area >= (active - 1) * kCrowdedShare;
   return true;
 }
 
@@ -209,6 +220,8 @@ void SeparationGrid::buildGrid(int g) {
   const double budget = size + std::min(size, 16);
   double cell = kCellRanges * typical_;
   for (int level = classOf(reach); level > 0; --level) cell *= kClassFactor;
+  // Sparse masses get wider cells, so that free slots do not outnumber them.
+  cell = std::max(cell, std::sqrt((maxX - minX) * (maxY - minY) * kCellMasses / size));
   const auto cells = [&](double c) {
     return (std::floor((maxX - minX) / c) + 1) * (std::floor((maxY - minY) / c) + 1);
   };

@@ -1,25 +1,12 @@
-// The slots of the grids' cells: gathering candidates from them four at a
-// time, and keeping them in step with the masses the pass pushes. A mass keeps
-// its slot while it stays in its cell, so a slot gathered for a mass not yet
-// tried still holds that mass, where it was, when the pass comes to it.
-#include <algorithm>
-
+// The slots of the grids' cells, kept in step with the masses the pass
+// pushes. A mass keeps its slot while it stays in its cell, so a slot
+// gathered for a mass not yet tried still holds that mass, where it was, when
+// the pass comes to it.
 #include "physics_grid.h"
 #include "physics_grid_bounds.h"
 
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#include <emmintrin.h>
-#define VELTRA_GRID_SSE2 1
-#endif
-
 namespace veltra {
 namespace {
-
-// For each mask of four lanes, the lanes that are set, in order, then zeros.
-alignas(16) constexpr std::int32_t kLanes[16][4] = {
-    {0, 0, 0, 0}, {0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {2, 0, 0, 0}, {0, 2, 0, 0}, {1, 2, 0, 0}, {0, 1, 2, 0},
-    {3, 0, 0, 0}, {0, 3, 0, 0}, {1, 3, 0, 0}, {0, 1, 3, 0}, {2, 3, 0, 0}, {0, 2, 3, 0}, {1, 2, 3, 0}, {0, 1, 2, 3}};
-constexpr int kSetLanes[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
 
 // A free slot's mass field: the next free slot of its stack, as -2 - next, so
 // that it is negative however the stack goes on.
@@ -27,63 +14,30 @@ constexpr std::int32_t freeMark(int next) { return -2 - next; }
 
 }  // namespace
 
-// Keeps the slots of [from, to) whose mass comes after `last` and is not j,
-// and whose square distance from (x, y), in float, is at most `limit`.
-void SeparationGrid::gatherRun(int from, int to, float x, float y, float limit, int j, int last) {
-  std::int32_t* out = gathered_.data();
-  int found = gatheredCount_;
-#if defined(VELTRA_GRID_SSE2)
-  const __m128 vx = _mm_set1_ps(x), vy = _mm_set1_ps(y), vlimit = _mm_set1_ps(limit);
-  const __m128i vlast = _mm_set1_epi32(last), vj = _mm_set1_epi32(j);
-  const __m128i vfrom = _mm_set1_epi32(from - 1), vto = _mm_set1_epi32(to);
-  const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
-  for (int b = from >> 2, end = (to + 3) >> 2; b < end; ++b) {
-    const Block& k = blocks_[b];
-    const __m128i first = _mm_set1_epi32(4 * b);
-    const __m128i slots = _mm_add_epi32(first, lanes);
-    const __m128 dx = _mm_sub_ps(_mm_load_ps(k.x), vx), dy = _mm_sub_ps(_mm_load_ps(k.y), vy);
-    const __m128 near = _mm_cmple_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), vlimit);
-    const __m128i mass = _mm_load_si128(reinterpret_cast<const __m128i*>(k.mass));
-    const __m128i later = _mm_andnot_si128(_mm_cmpeq_epi32(mass, vj), _mm_cmpgt_epi32(mass, vlast));
-    const __m128i inRun = _mm_and_si128(_mm_cmpgt_epi32(slots, vfrom), _mm_cmplt_epi32(slots, vto));
-    const int mask = _mm_movemask_ps(_mm_and_ps(near, _mm_castsi128_ps(_mm_and_si128(later, inRun))));
-    // All four lanes are stored; only the first kSetLanes[mask] count.
-    const __m128i kept = _mm_add_epi32(first, _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes[mask])));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + found), kept);
-    found += kSetLanes[mask];
-  }
-#else
-  for (int s = from; s < to; ++s) {
-    const Block& k = blocks_[s >> 2];
-    const float dx = k.x[s & 3] - x, dy = k.y[s & 3] - y;
-    const std::int32_t mass = k.mass[s & 3];
-    out[found] = s;
-    found += (mass > last) & (mass != j) & (dx * dx + dy * dy <= limit);
-  }
-#endif
-  gatheredCount_ = found;
-}
-
-// The same test for the overflow slots of cells firstCell .. lastCell (one row's run).
-void SeparationGrid::gatherChains(int firstCell, int lastCell, float x, float y, float limit, int j, int last) {
-  for (int c = firstCell; c <= lastCell; ++c) {
-    for (int s = cellChain_[c]; s >= 0; s = chainNext_[s - firstOverflow_]) {
-      const float dx = slotX(s) - x, dy = slotY(s) - y;
-      const std::int32_t mass = slotMass(s);
-      if (mass > last && mass != j && dx * dx + dy * dy <= limit) gathered_[gatheredCount_++] = s;
-    }
-  }
-}
-
 int SeparationGrid::rowOf(int g, int cell) const {
   const Grid& l = grids_[g];
   return l.firstRow + (cell - l.firstCell) / l.width;
 }
 
-// Keeps a pushed grid mass's slot, and its cell, up to date.
+// Notes that a mass has moved. Its slot is brought up to date before the
+// next gather reads the cells: a run of linear scans, as in a pile, then
+// pushes masses many times over without paying for their slots each time.
 void SeparationGrid::pushed(int i) {
   Place& p = places_[i];
-  if (p.kind != kGrid) return;
+  if (p.kind != kGrid || p.moved) return;
+  p.moved = true;
+  moved_.push_back(i);
+}
+
+void SeparationGrid::followAll() {
+  for (int i : moved_) follow(i);
+  moved_.clear();
+}
+
+// Moves a mass's slot, and its cell, to where it is now.
+void SeparationGrid::follow(int i) {
+  Place& p = places_[i];
+  p.moved = false;
   const MassRecord& m = masses_[i];
   const int cell = grid::finite(m) ? cellOf(p.grid, m.x, m.y) : -1;
   if (cell == p.cell) {
