@@ -1,8 +1,9 @@
 // One PhysXUpdate step through the grids against the all-pairs pass and
 // against the acting pairs alone, on scenes a game makes: masses spread at
-// random (indices in random order), a jittered lattice filled row by row,
-// mixed sizes, a crowd, a line, and piles, crowds and lines stepped a number
-// of times at the three inertion factors a game uses.
+// random (indices in random order), a few large masses among many small, sizes
+// spread evenly over two orders of magnitude, a crowd, a jittered lattice
+// filled row by row, a line, and piles, crowds and lines stepped a number of
+// times at the three inertion factors a game uses.
 // Every iteration steps the same state, so a scene cannot drift apart into
 // one where nothing touches. Names are PASS/SCENE/MASSES, which
 // scripts/plot-physics.py reads.
@@ -166,6 +167,7 @@ void registerAll() {
   const Sweep sweeps[] = {
       {"spread", [](int n) { return scenes::spread(n, 1); }, 100000},
       {"mixed", [](int n) { return scenes::mixed(n, 1); }, 10000},
+      {"scalefree", [](int n) { return scenes::scaleFree(n, 1); }, 10000},
       {"crowd", [](int n) { return scenes::spread(n, 1, 5, 30); }, 10000},
       {"lattice", [](int n) { return scenes::lattice(n, 1); }, 10000},
       {"line", [](int n) { return scenes::line(n); }, 10000},

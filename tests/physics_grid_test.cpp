@@ -93,6 +93,7 @@ TEST(PhysicsGrid, MatchesAllPairsBitForBit) {
                {"tiny", scenes::tiny},
                {"magnitudes", scenes::magnitudes},
                {"mixed", [](int n, std::uint64_t seed) { return scenes::mixed(n, seed); }},
+               {"scale-free", [](int n, std::uint64_t seed) { return scenes::scaleFree(n, seed); }},
                {"spread", [](int n, std::uint64_t seed) { return scenes::spread(n, seed); }}};
   const float factors[] = {0.0f, 0.5f, 1.0f, -0.75f};
   veltra::SeparationGrid grid;  // reused across scenes, as the engine reuses its own
@@ -118,9 +119,13 @@ TEST(PhysicsGrid, MatchesAllPairsOverManySteps) {
   const struct {
     const char* name;
     Masses start;
-  } scenes[] = {
-      {"pile", scenes::pile(600)}, {"small pile", scenes::pile(60, 0.5f)}, {"crowd", scenes::spread(500, 7, 5, 30)},
-      {"line", scenes::line(400)}, {"mixed", scenes::mixed(600, 7)},       {"magnitudes", scenes::magnitudes(400, 7)}};
+  } scenes[] = {{"pile", scenes::pile(600)},
+                {"small pile", scenes::pile(60, 0.5f)},
+                {"crowd", scenes::spread(500, 7, 5, 30)},
+                {"line", scenes::line(400)},
+                {"mixed", scenes::mixed(600, 7)},
+                {"scale-free", scenes::scaleFree(600, 7)},
+                {"magnitudes", scenes::magnitudes(400, 7)}};
   veltra::SeparationGrid grid;
   for (const auto& scene : scenes) {
     for (float factor : {0.0f, 0.5f, 0.9f}) {
@@ -129,6 +134,35 @@ TEST(PhysicsGrid, MatchesAllPairsOverManySteps) {
         ASSERT_TRUE(stepBoth(reference, indexed, factor, grid))
             << scene.name << " at inertion " << factor << ", step " << step;
     }
+  }
+}
+
+// A large mass among many small ones is pushed by each it overlaps, far each
+// time: it gathers its wide neighbourhood once and extends it as it moves.
+// Here masses on one spot to its right, each wider than the one before and
+// spread through the index order, drive it along a strip of small masses, far
+// out of the cells it first gathered from.
+TEST(PhysicsGrid, AMassSweepingAWideNeighbourhoodMatches) {
+  scenes::Random random(9);
+  Masses start = {scenes::atRest(0, 0, 100)};
+  for (int i = 0; i < 3060; ++i) {
+    const float wider = 5.0f + 10.0f * static_cast<float>(i / 51);
+    start.push_back(i % 51 == 0
+                        ? scenes::atRest(95, 0, wider)
+                        : scenes::atRest(random.between(-4000, -110), random.between(-100, 100), random.between(2, 6)));
+  }
+  start.push_back(scenes::atRest(-300, 0, INFINITY));
+  const int count = static_cast<int>(start.size());
+  veltra::SeparationGrid grid;
+  for (float factor : {0.0f, 0.9f}) {
+    Masses reference = start, indexed = start;
+    int sweeps = 0;
+    for (int step = 0; step < 3; ++step) {
+      ASSERT_TRUE(stepBoth(reference, indexed, factor, grid)) << "inertion " << factor << ", step " << step;
+      sweeps += grid.stats().sweeps;
+    }
+    EXPECT_GT(sweeps, 0);
+    EXPECT_LT(grid.stats().pairsTried, 40 * count);
   }
 }
 
@@ -159,6 +193,13 @@ TEST(PhysicsGrid, TriesOnlyNearbyPairs) {
   grid.run(field.data(), 5000);
   EXPECT_LT(grid.stats().pairsTried, 30 * 5000);
   EXPECT_EQ(grid.stats().hugeMasses, 0);
+
+  // A few large masses among many small get grids of their own size class,
+  // instead of a list that every mass tries.
+  Masses mixed = scenes::mixed(5000, 11);
+  grid.run(mixed.data(), 5000);
+  EXPECT_GE(grid.stats().grids, 2);
+  EXPECT_LT(grid.stats().pairsTried, 30 * 5000);
 
   // A pile has no neighbourhood to narrow down: it is left to the all-pairs pass.
   Masses heap = scenes::pile(300);

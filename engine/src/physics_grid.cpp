@@ -20,33 +20,15 @@ using namespace grid;
 
 // Below this many masses, trying every pair is faster than building the grids.
 constexpr int kAllPairsBelow = 48;
-// What finding candidates costs against trying a pair: per slot of the cells
-// read, and per candidate and halving sorted.
-constexpr double kSlotCost = 0.25;
-constexpr double kSortCost = 0.5;
+// A neighbourhood more than this many cells across, expected to yield more
+// candidates than that, is swept.
+constexpr int kSweepCells = 12;
+constexpr double kSweepAbove = 64;
 // Up to this many masses whose slots lag behind are followed before any estimate.
 constexpr std::size_t kFewMoved = 16;
-// Candidate lists up to this long are sorted by insertion.
-constexpr int kInsertionUpTo = 16;
-// The slot field of a huge mass's candidate: it has none, its place is read from the mass table.
-constexpr std::uint32_t kNoSlot = 0xFFFFFFFFu;
 // How many outer masses ahead a neighbourhood's cells, then its slots, are fetched.
 constexpr int kPrefetchCells = 4;
 constexpr int kPrefetchSlots = 2;
-
-inline void prefetch(const void* p) {
-#if defined(__GNUC__)
-  __builtin_prefetch(p);
-#else
-  (void)p;
-#endif
-}
-
-// The reach of a pair widened for rounding, plus how far the outer mass may
-// still move: no mass farther than this from it can be pushed by it meanwhile.
-inline double gatherReach(double reach, double margin) {
-  return std::max(reach * (1 + kReachSlack), kMinReach) + margin;
-}
 
 // Whether separatePair could act on two masses whose offset squares to
 // `square` in float, as it computes it: it acts when the reach is above the
@@ -65,76 +47,87 @@ SeparationGrid::Box SeparationGrid::boxOf(int g, double x, double y, double radi
 }
 
 // The runs of slots, one per row of each grid of j's layer, that hold every
-// mass j could push before it moves past its margin. Returns what gathering
-// from them costs, in tried pairs: reading every slot, and sorting those the
-// gathering disc keeps, about its share of the box's area where masses are
-// spread, all of them where they crowd together.
-double SeparationGrid::neighbourhood(int j) {
+// mass j could push before it moves `margin` from where it is; their boxes go
+// to covered_. Returns what gathering from them costs, in tried pairs:
+// reading every slot, and sorting those the gathering disc keeps (kept_),
+// about its share of the box's area where masses are spread, all of them
+// where they crowd together.
+double SeparationGrid::neighbourhood(int j, double margin) {
   const MassRecord& m = masses_[j];
-  const Grid& own = grids_[places_[j].grid];
+  const int layer = grids_[places_[j].grid].layer;
   double slots = static_cast<double>(huge_.size()), kept = slots;
   runCount_ = 0;
-  for (int i = layerGridStart_[own.layer]; i < layerGridStart_[own.layer + 1]; ++i) {
+  widest_ = 0;
+  Box* box = covered_;
+  for (int i = layerGridStart_[layer]; i < layerGridStart_[layer + 1]; ++i, ++box) {
     const int g = layerGrids_[i];
     const Grid& l = grids_[g];
     const double reach = static_cast<double>(m.range) + l.reach;
+    *box = Box{0, 0, -1, -1};
     if (!(reach > 0)) continue;
-    const double within = gatherReach(reach, own.margin);
-    const Box b = boxOf(g, m.x, m.y, within);
+    const double within = gatherReach(reach, margin);
+    const Box b = *box = boxOf(g, m.x, m.y, within);
+    widest_ = std::max({widest_, b.x1 - b.x0 + 1, b.y1 - b.y0 + 1});
     long inBox = 0;
-    for (int y = b.y0; y <= b.y1; ++y) {
-      // A row's cells are adjacent, so its slots are one run.
-      const int c0 = l.firstCell + y * l.width + b.x0, c1 = c0 + b.x1 - b.x0;
-      const int chained = rowOverflow_[l.firstRow + y];
-      runs_[runCount_++] = Run{cellStart_[c0], cellStart_[c1 + 1], chained > 0 ? c0 : -1, c1};
-      inBox += cellStart_[c1 + 1] - cellStart_[c0] + chained;
-    }
+    for (int y = b.y0; y <= b.y1; ++y) inBox += addRun(g, y, b.x0, b.x1);
     const double boxArea = (b.x1 - b.x0 + 1.0) * (b.y1 - b.y0 + 1.0) / (l.inverse * l.inverse);
     slots += inBox;
     kept += inBox * std::min(1.0, kPi * within * within / boxArea);
   }
+  kept_ = kept;
   // The binary exponent stands in for log2: an estimate needs no more.
   return kSlotCost * slots + (kept > kInsertionUpTo ? kSortCost * kept * std::ilogb(kept) : 0);
 }
 
-// The masses after `last` in j's neighbourhood that j could push before it
-// moves past its margin, and the huge masses of its layer, as candidates in
-// index order.
-void SeparationGrid::gather(int j, int last) {
+// The run of row y's cells x0 .. x1 of grid g; returns its slots, chained ones included.
+long SeparationGrid::addRun(int g, int y, int x0, int x1) {
+  const Grid& l = grids_[g];
+  // A row's cells are adjacent, so its slots are one run.
+  const int c0 = l.firstCell + y * l.width + x0, c1 = c0 + x1 - x0;
+  const int chained = rowOverflow_[l.firstRow + y];
+  runs_[runCount_++] = Run{cellStart_[c0], cellStart_[c1 + 1], chained > 0 ? c0 : -1, c1};
+  return cellStart_[c1 + 1] - cellStart_[c0] + chained;
+}
+
+// The masses after `last` of the runs that lie near `at`, and with
+// `withHuge` the huge masses of j's layer, as keys in index order; returns
+// how many.
+int SeparationGrid::gather(int j, int last, const Near& at, std::uint64_t* keys, bool withHuge) {
   ++stats_.gathers;
-  const Near at = nearTo(masses_[j], grids_[places_[j].grid].margin);
   gatheredCount_ = 0;
   for (int r = 0; r < runCount_; ++r) {
     const Run& run = runs_[r];
     gatherRun(run.from, run.to, at, j, last);
     if (run.firstChained >= 0) gatherChains(run.firstChained, run.lastCell, at, j, last);
   }
-  std::uint64_t* c = candidates_.data();
   int n = 0;
   for (int i = 0; i < gatheredCount_; ++i) {
     const int s = gathered_[i];
-    c[n++] = static_cast<std::uint64_t>(slotMass(s)) << 32 | static_cast<std::uint32_t>(s);
+    keys[n++] = static_cast<std::uint64_t>(slotMass(s)) << 32 | static_cast<std::uint32_t>(s);
   }
   const int layer = grids_[places_[j].grid].layer;
-  for (int k : huge_)
-    if (k > last && layerOf_[k] == layer) c[n++] = static_cast<std::uint64_t>(k) << 32 | kNoSlot;
+  if (withHuge)
+    for (int k : huge_)
+      if (k > last && layerOf_[k] == layer) keys[n++] = static_cast<std::uint64_t>(k) << 32 | kNoSlot;
   if (n > kInsertionUpTo) {
-    std::sort(c, c + n);
+    std::sort(keys, keys + n);
   } else {
     for (int i = 1; i < n; ++i) {
-      const std::uint64_t key = c[i];
+      const std::uint64_t key = keys[i];
       int at = i;
-      for (; at > 0 && c[at - 1] > key; --at) c[at] = c[at - 1];
-      c[at] = key;
+      for (; at > 0 && keys[at - 1] > key; --at) keys[at] = keys[at - 1];
+      keys[at] = key;
     }
   }
-  candidateCount_ = n;
-  for (int i = 0; i < n; ++i) prefetch(&masses_[c[i] >> 32]);
+  for (int i = 0; i < n; ++i) prefetch(&masses_[keys[i] >> 32]);
+  return n;
 }
 
-// Tries the candidates in index order until a push carries j past its margin
-// from where they were gathered; returns whether one did.
-bool SeparationGrid::tryCandidates(int j, int& last) {
+// Tries the candidates in index order until a push carries j away from where
+// they were gathered: past its margin, or for a sweeping mass out of the
+// boxes it gathered from. Returns whether one did; the candidates not yet
+// tried are then left at the front of the list.
+bool SeparationGrid::tryCandidates(int j, int& last, bool sweeping) {
   MassRecord* const masses = masses_;
   const Block* const blocks = blocks_.data();
   MassRecord& mj = masses[j];
@@ -142,11 +135,12 @@ bool SeparationGrid::tryCandidates(int j, int& last) {
   const double range = mj.range;
   const double margin = grids_[places_[j].grid].margin;
   const double stray = margin * margin * (1 - kSquareSlack);
-  bool strayed = false;
+  std::uint64_t* const keys = candidates_.data();
   std::int64_t tried = 0;
-  for (const std::uint64_t *key = candidates_.data(), *end = key + candidateCount_; key < end; ++key) {
-    const int k = static_cast<int>(*key >> 32);
-    const auto s = static_cast<std::uint32_t>(*key);
+  for (int i = 0; i < candidateCount_; ++i) {
+    const int k = static_cast<int>(keys[i] >> 32);
+    const auto s = static_cast<std::uint32_t>(keys[i]);
+    if (k <= last) continue;  // a sweeping mass may gather one twice
     last = k;
     // Masses after `last` have not moved since they were gathered, and their
     // slots hold where they are.
@@ -160,17 +154,20 @@ bool SeparationGrid::tryCandidates(int j, int& last) {
     if (!separatePair(mj, masses[k])) continue;
     acted(j, k);
     const double mx = static_cast<double>(mj.x) - x, my = static_cast<double>(mj.y) - y;
-    if (!(mx * mx + my * my <= stray)) {
-      strayed = true;
-      break;
+    if (sweeping ? outgrew(j) : !(mx * mx + my * my <= stray)) {
+      std::copy(keys + i + 1, keys + candidateCount_, keys);
+      candidateCount_ -= i + 1;
+      stats_.pairsTried += tried;
+      return true;
     }
   }
   stats_.pairsTried += tried;
-  return strayed;
+  return false;
 }
 
 void SeparationGrid::visit(int j) {
   MassRecord& mj = masses_[j];
+  const double margin = grids_[places_[j].grid].margin;
   int last = -1;
   double spent = 0;  // what finding j's candidates has cost so far, in tried pairs
   for (;;) {
@@ -180,18 +177,23 @@ void SeparationGrid::visit(int j) {
     // only make the estimate rougher until it is known that they are needed.
     const bool few = moved_.size() <= kFewMoved;
     if (few) followAll();
-    const double cost = neighbourhood(j);
+    const double cost = neighbourhood(j, margin);
     if (spent + cost > count_ - 1 - last) {
       scanAll(j, last);
       break;
     }
     if (!few) {
       followAll();
-      neighbourhood(j);  // the runs again, with the chains as they are now
+      neighbourhood(j, margin);  // the runs again, with the chains as they are now
     }
     spent += cost;
-    gather(j, last);
-    if (!tryCandidates(j, last)) break;
+    // A wide neighbourhood is not gathered anew after every few pushes.
+    if (widest_ > kSweepCells && kept_ > kSweepAbove) {
+      sweep(j, last, spent);
+      break;
+    }
+    candidateCount_ = gather(j, last, nearTo(mj, margin), candidates_.data(), true);
+    if (!tryCandidates(j, last, false)) break;
   }
   // j's own slot matters only to later outer masses, so it is brought up to date once.
   pushed(j);
@@ -257,6 +259,7 @@ void SeparationGrid::run(MassRecord* masses, int count, std::vector<ActingPair>*
     // Gathering stores four slots at a time, so a block more than masses.
     gathered_.resize(n + 8);
     candidates_.resize(n + 8);
+    merged_.resize(2 * n + 8);
     runs_.resize(2 * n + 1);
   }
   if (!classify()) return;

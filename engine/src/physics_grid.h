@@ -20,7 +20,8 @@ struct GridStats {
   int grids = 0;  // one per layer and size class in use
   int cells = 0;
   int hugeMasses = 0;     // infinite range: a candidate of every mass of its layer
-  int gathers = 0;        // candidate lists built, an outer mass's first included
+  int gathers = 0;        // candidate lists built or extended, an outer mass's first included
+  int sweeps = 0;         // outer masses that extended their candidates as they moved
   int linearScans = 0;    // outer masses that tried every later index instead
   bool allPairs = false;  // every mass was near every other: the all-pairs pass ran
 };
@@ -57,6 +58,8 @@ class SeparationGrid {
   };
   struct Box {
     int x0, y0, x1, y1;
+    bool empty() const { return x0 > x1; }
+    bool holds(const Box& b) const { return !empty() && x0 <= b.x0 && y0 <= b.y0 && b.x1 <= x1 && b.y1 <= y1; }
   };
   // One row's cells of a gathering box: slots from .. to - 1, and the chains
   // of cells firstChained .. lastCell where the row has any (else -1).
@@ -106,9 +109,16 @@ class SeparationGrid {
   // The pass (physics_grid.cpp).
   void visit(int j);
   Box boxOf(int grid, double x, double y, double radius) const;
-  double neighbourhood(int j);
-  void gather(int j, int last);
-  bool tryCandidates(int j, int& last);
+  double neighbourhood(int j, double margin);
+  long addRun(int grid, int y, int x0, int x1);
+  int gather(int j, int last, const Near& at, std::uint64_t* keys, bool withHuge);
+  bool tryCandidates(int j, int& last, bool sweeping);
+
+  // A mass that sweeps through a wide neighbourhood (physics_grid_sweep.cpp).
+  void sweep(int j, int last, double spent);
+  bool outgrew(int j) const;
+  double extend(int j);
+  void merge(int added);
   void scanAll(int j, int last);
   void acted(int j, int k);
   void prefetchNeighbourhood(int j, bool slots) const;
@@ -141,8 +151,12 @@ class SeparationGrid {
   // order; both with room for every mass and a block more.
   std::vector<Run> runs_;  // the outer mass's neighbourhood: room for every row
   int runCount_ = 0;
+  Box covered_[kClasses];  // the boxes it was gathered from, one per grid of its layer
+  double kept_ = 0;        // how many candidates that neighbourhood should yield
+  int widest_ = 0;         // and how many cells its widest box spans
   std::vector<std::int32_t> gathered_;
   std::vector<std::uint64_t> candidates_;
+  std::vector<std::uint64_t> merged_;  // a sweeping mass's new candidates, then the old: room for two lists
   int gatheredCount_ = 0, candidateCount_ = 0;
 };
 
