@@ -20,6 +20,8 @@ using namespace grid;
 
 // Below this many masses, trying every pair is faster than building the grids.
 constexpr int kAllPairsBelow = 48;
+// The margin, in ranges.
+constexpr double kMarginRanges = 1.5;
 // A neighbourhood more than this many cells across, expected to yield more
 // candidates than that, is swept.
 constexpr int kSweepCells = 12;
@@ -44,6 +46,13 @@ SeparationGrid::Box SeparationGrid::boxOf(int g, double x, double y, double radi
   const double r = radius + (std::fabs(x) + std::fabs(y)) * kEdgeSlack;
   return Box{cellCoord(x - r, l.originX, l.inverse, l.width), cellCoord(y - r, l.originY, l.inverse, l.height),
              cellCoord(x + r, l.originX, l.inverse, l.width), cellCoord(y + r, l.originY, l.inverse, l.height)};
+}
+
+// How far j may move from where it gathered before it must gather again: a
+// share of its range, or of a typical one for a small mass. A push moves a
+// mass by about a third of a reach.
+double SeparationGrid::marginOf(int j) const {
+  return kMarginRanges * std::max(static_cast<double>(masses_[j].range), static_cast<double>(typical_));
 }
 
 // The runs of slots, one per row of each grid of j's layer, that hold every
@@ -133,7 +142,7 @@ bool SeparationGrid::tryCandidates(int j, int& last, bool sweeping) {
   MassRecord& mj = masses[j];
   const float x = mj.x, y = mj.y;
   const double range = mj.range;
-  const double margin = grids_[places_[j].grid].margin;
+  const double margin = marginOf(j);
   const double stray = margin * margin * (1 - kSquareSlack);
   std::uint64_t* const keys = candidates_.data();
   std::int64_t tried = 0;
@@ -167,7 +176,7 @@ bool SeparationGrid::tryCandidates(int j, int& last, bool sweeping) {
 
 void SeparationGrid::visit(int j) {
   MassRecord& mj = masses_[j];
-  const double margin = grids_[places_[j].grid].margin;
+  const double margin = marginOf(j);
   int last = -1;
   double spent = 0;  // what finding j's candidates has cost so far, in tried pairs
   for (;;) {
@@ -215,7 +224,7 @@ void SeparationGrid::prefetchNeighbourhood(int j, bool slots) const {
   const Grid& l = grids_[g];
   const double reach = static_cast<double>(m.range) + l.reach;
   if (!(reach > 0)) return;
-  const Box box = boxOf(g, m.x, m.y, gatherReach(reach, l.margin));
+  const Box box = boxOf(g, m.x, m.y, gatherReach(reach, marginOf(j)));
   for (int row = box.y0; row <= box.y1; ++row) {
     const int* first = &cellStart_[l.firstCell + row * l.width + box.x0];
     const int* after = first + (box.x1 - box.x0) + 1;

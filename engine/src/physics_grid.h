@@ -52,7 +52,6 @@ class SeparationGrid {
   // One layer's masses of one size class.
   struct Grid {
     double originX, originY, inverse;
-    double margin;  // how far its masses may move before they gather again
     float reach;    // the largest range among its masses
     int layer, width, height, firstCell, firstRow;
   };
@@ -109,6 +108,7 @@ class SeparationGrid {
   // The pass (physics_grid.cpp).
   void visit(int j);
   Box boxOf(int grid, double x, double y, double radius) const;
+  double marginOf(int j) const;
   double neighbourhood(int j, double margin);
   long addRun(int grid, int y, int x0, int x1);
   int gather(int j, int last, const Near& at, std::uint64_t* keys, bool withHuge);

@@ -23,8 +23,6 @@ constexpr double kClassFactor = 4;
 constexpr double kCrowdedShare = 1.0 / 6;
 // Cells are made wide enough to hold about this many masses each.
 constexpr double kCellMasses = 2;
-// Masses may move this share of a cell before they gather again.
-constexpr double kGatherMargin = 0.5;
 
 template <typename T>
 T quantile(std::vector<T>& values, std::size_t at) {
@@ -247,7 +245,6 @@ void SeparationGrid::buildGrid(int g) {
   grid.originX = minX;
   grid.originY = minY;
   grid.inverse = 1.0 / cell;
-  grid.margin = kGatherMargin * cell;
   grid.reach = reach;
   grid.width = static_cast<int>(std::floor((maxX - minX) / cell)) + 1;
   grid.height = static_cast<int>(std::floor((maxY - minY) / cell)) + 1;

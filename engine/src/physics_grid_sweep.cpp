@@ -50,15 +50,16 @@ bool SeparationGrid::outgrew(int j) const {
 // them and merging them into the candidates left costs, in tried pairs.
 double SeparationGrid::extend(int j) {
   const MassRecord& m = masses_[j];
-  const Grid& own = grids_[places_[j].grid];
+  const int layer = grids_[places_[j].grid].layer;
+  const double margin = marginOf(j);
   long slots = 0;
   runCount_ = 0;
   Box* covered = covered_;
-  for (int i = layerGridStart_[own.layer]; i < layerGridStart_[own.layer + 1]; ++i, ++covered) {
+  for (int i = layerGridStart_[layer]; i < layerGridStart_[layer + 1]; ++i, ++covered) {
     const int g = layerGrids_[i];
     const double reach = static_cast<double>(m.range) + grids_[g].reach;
     if (!(reach > 0)) continue;
-    const Box b = boxOf(g, m.x, m.y, gatherReach(reach, own.margin));
+    const Box b = boxOf(g, m.x, m.y, gatherReach(reach, margin));
     const Box& old = *covered;
     for (int y = b.y0; y <= b.y1; ++y) {
       if (old.empty() || y < old.y0 || y > old.y1) {
