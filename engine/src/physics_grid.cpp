@@ -79,8 +79,13 @@ double SeparationGrid::neighbourhood(int j, double margin) {
     widest_ = std::max({widest_, b.x1 - b.x0 + 1, b.y1 - b.y0 + 1});
     long inBox = 0;
     for (int y = b.y0; y <= b.y1; ++y) inBox += addRun(g, y, b.x0, b.x1);
-    const double boxArea = (b.x1 - b.x0 + 1.0) * (b.y1 - b.y0 + 1.0) / (l.inverse * l.inverse);
     slots += inBox;
+    // Few slots keep few candidates, however they lie.
+    if (inBox <= kInsertionUpTo) {
+      kept += inBox;
+      continue;
+    }
+    const double boxArea = (b.x1 - b.x0 + 1.0) * (b.y1 - b.y0 + 1.0) / (l.inverse * l.inverse);
     kept += inBox * std::min(1.0, kPi * within * within / boxArea);
   }
   kept_ = kept;
@@ -164,7 +169,7 @@ bool SeparationGrid::tryCandidates(int j, int& last, bool sweeping) {
     acted(j, k);
     const double mx = static_cast<double>(mj.x) - x, my = static_cast<double>(mj.y) - y;
     if (sweeping ? outgrew(j) : !(mx * mx + my * my <= stray)) {
-      std::copy(keys + i + 1, keys + candidateCount_, keys);
+      if (sweeping) std::copy(keys + i + 1, keys + candidateCount_, keys);
       candidateCount_ -= i + 1;
       stats_.pairsTried += tried;
       return true;
