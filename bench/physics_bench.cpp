@@ -85,6 +85,7 @@ void Step(benchmark::State& state, StepFn step, const Masses& start, float facto
   if (n < 48) return;  // the all-pairs pass ran, not the grids
   state.counters["tried_per_mass"] = perMass(static_cast<double>(s.pairsTried));
   state.counters["gathers_per_mass"] = perMass(s.gathers);
+  state.counters["slots_per_mass"] = perMass(static_cast<double>(s.slotsRead));
   state.counters["scans_per_mass"] = perMass(s.linearScans);
 }
 

@@ -111,6 +111,7 @@ int SeparationGrid::gather(int j, int last, const Near& at, std::uint64_t* keys,
   gatheredCount_ = 0;
   for (int r = 0; r < runCount_; ++r) {
     const Run& run = runs_[r];
+    stats_.slotsRead += run.to - run.from;
     gatherRun(run.from, run.to, at, j, last);
     if (run.firstChained >= 0) gatherChains(run.firstChained, run.lastCell, at, j, last);
   }

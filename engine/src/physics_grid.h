@@ -19,11 +19,12 @@ struct GridStats {
   int layers = 0;
   int grids = 0;  // one per layer and size class in use
   int cells = 0;
-  int hugeMasses = 0;     // infinite range: a candidate of every mass of its layer
-  int gathers = 0;        // candidate lists built or extended, an outer mass's first included
-  int sweeps = 0;         // outer masses that extended their candidates as they moved
-  int linearScans = 0;    // outer masses that tried every later index instead
-  bool allPairs = false;  // every mass was near every other: the all-pairs pass ran
+  int hugeMasses = 0;          // infinite range: a candidate of every mass of its layer
+  int gathers = 0;             // candidate lists built or extended, an outer mass's first included
+  std::int64_t slotsRead = 0;  // by those, free ones included
+  int sweeps = 0;              // outer masses that extended their candidates as they moved
+  int linearScans = 0;         // outer masses that tried every later index instead
+  bool allPairs = false;       // every mass was near every other: the all-pairs pass ran
 };
 
 class SeparationGrid {
@@ -52,7 +53,7 @@ class SeparationGrid {
   // One layer's masses of one size class.
   struct Grid {
     double originX, originY, inverse;
-    float reach;    // the largest range among its masses
+    float reach;  // the largest range among its masses
     int layer, width, height, firstCell, firstRow;
   };
   struct Box {
