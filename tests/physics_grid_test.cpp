@@ -187,6 +187,19 @@ TEST(PhysicsGrid, MassesPushedToInfinityLeaveTheGrid) {
   EXPECT_GT(lost, 1);
 }
 
+// Where only masses of infinite range can act, no grid is built, and the two
+// still push each other (a fuzzed input once built an empty grid here).
+TEST(PhysicsGrid, OnlyInfiniteRangesActWithoutAGrid) {
+  Masses reference = scenes::lattice(60, 3);
+  for (veltra::MassRecord& m : reference) m.range = NAN;
+  reference[7].range = reference[40].range = INFINITY;
+  Masses indexed = reference;
+  veltra::SeparationGrid grid;
+  ASSERT_TRUE(stepBoth(reference, indexed, 0.5f, grid));
+  EXPECT_EQ(grid.stats().grids, 0);
+  EXPECT_EQ(grid.stats().hugeMasses, 2);
+}
+
 TEST(PhysicsGrid, TriesOnlyNearbyPairs) {
   veltra::SeparationGrid grid;
   Masses field = scenes::spread(5000, 11);

@@ -154,10 +154,13 @@ void SeparationGrid::assignGrids() {
   for (int i = 0; i < n && oneGrid; ++i)
     if (places_[i].kind == kGrid && classOf(masses_[i].range) != 0) oneGrid = false;
   if (oneGrid) {
-    for (Place& p : places_)
-      if (p.kind == kGrid) p.grid = 0;
-    grids = 1;
-    scratch_.push_back(0);
+    // Where only masses of infinite range can act, there is no grid at all.
+    for (Place& p : places_) {
+      if (p.kind != kGrid) continue;
+      p.grid = 0;
+      grids = 1;
+    }
+    if (grids == 1) scratch_.push_back(0);
   } else {
     keys_.assign(tableSize(n), 0);
     ids_.assign(keys_.size(), -1);
