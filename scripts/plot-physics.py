@@ -106,7 +106,8 @@ def panel(svg, box, title, xs, series, log_x, y_label, x_label, hline=None):
         svg.add(f'<text x="{left - 4}" y="{y + 4:.1f}" text-anchor="end">{10 ** e:g}</text>')
     for x in xs:
         svg.add(f'<line x1="{px(x):.1f}" y1="{top}" x2="{px(x):.1f}" y2="{top + h}" stroke="#eee"/>')
-        svg.add(f'<text x="{px(x):.1f}" y="{top + h + 14}" text-anchor="middle">{x:,}</text>')
+        label = f"{x // 1000}k" if x >= 1000 and x % 1000 == 0 else f"{x:,}"
+        svg.add(f'<text x="{px(x):.1f}" y="{top + h + 14}" text-anchor="middle">{label}</text>')
     svg.add(f'<text x="{left + w / 2}" y="{top + h + 30}" text-anchor="middle">{x_label}</text>')
     svg.add(f'<text x="{left - 40}" y="{top + h / 2}" text-anchor="middle" '
             f'transform="rotate(-90 {left - 40} {top + h / 2})">{y_label}</text>')
