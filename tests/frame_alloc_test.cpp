@@ -1,8 +1,8 @@
 // Once warmed up, a frame allocates nothing: not in the engine's draw path,
 // not in polling the window, not in the rules step, not in a whole Brickfall
-// frame, not in the sound output's callback. Counted are the C++ allocations
-// (global operator new, replaced here) and SDL's own (through its memory
-// functions).
+// frame, not in the sound output's callback, not in a physics step once the
+// mass table has stopped growing. Counted are the C++ allocations (global
+// operator new, replaced here) and SDL's own (through its memory functions).
 #include <SDL.h>
 #include <unistd.h>
 
@@ -15,8 +15,10 @@
 #include "brickfall_names.h"
 #include "game.h"
 #include "headless.h"
+#include "physics_scenes.h"
 #include "rules.h"
 #include "sound_files.h"
+#include "tables.h"
 
 namespace {
 bool gCounting = false;
@@ -236,4 +238,24 @@ TEST(FrameAllocationsOfSound, NoneInTheOutputCallbackMixing32Voices) {
   veltra::audio::detail::resetSound();
   EXPECT_GT(mixed, 48000u);
   EXPECT_EQ(gAllocations, 0);
+}
+
+// The separation pass keeps its buffers from step to step, sized for the mass
+// count: scenes of every shape, stepped again from their starts, allocate
+// nothing, however their grids, cells and contacts come out.
+TEST(FrameAllocationsOfThePhysics, NoneInAStepOnceTheTableStopsGrowing) {
+  constexpr int kMasses = 1000;
+  const scenes::Masses starts[] = {scenes::spread(kMasses, 3), scenes::mixed(kMasses, 3), scenes::pile(kMasses),
+                                   scenes::spread(kMasses, 3, 5, 30)};
+  veltra::detail::resetTables();
+  for (int i = 0; i < kMasses; ++i) vLPhysX().NewPhysX();
+  PhysXInertion(0.5f);
+  const auto steps = [&](int) {
+    for (const scenes::Masses& start : starts) {
+      std::copy(start.begin(), start.end(), veltra::massTable().data());
+      for (int step = 0; step < 6; ++step) PhysXUpdate();
+    }
+  };
+  EXPECT_EQ(allocationsOver(2, steps), 0);
+  veltra::detail::resetTables();
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "tables.h"
@@ -55,6 +56,57 @@ inline Masses spread(int count, std::uint64_t seed, float range = 5, double cont
     const float x = random.between(0, side), y = random.between(0, side);
     masses.push_back(atRest(x, y, range));
   }
+  return masses;
+}
+
+// Spread as spread() is, over a square sized so that a mass overlaps about
+// `contacts` others, whatever its ranges.
+inline Masses spreadOut(Masses masses, Random& random, double contacts) {
+  double sum = 0, sumSquares = 0;
+  for (const veltra::MassRecord& m : masses) {
+    sum += m.range;
+    sumSquares += static_cast<double>(m.range) * m.range;
+  }
+  // Two masses overlap where their centres are within the sum of their ranges.
+  const double n = static_cast<double>(masses.size());
+  const double meanReachSquared = 2 * sumSquares / n + 2 * (sum / n) * (sum / n);
+  const double side = std::sqrt(n * 3.141592653589793 * meanReachSquared / contacts);
+  for (veltra::MassRecord& m : masses) {
+    m.x = m.prevX = random.between(0, side);
+    m.y = m.prevY = random.between(0, side);
+  }
+  return masses;
+}
+
+// A few large masses among many small ones: ranges within a fifth of `range`,
+// about one in a hundred ten times that and one in ten thousand a hundred
+// times, overlapping as many others as in spread().
+inline Masses mixed(int count, std::uint64_t seed, float range = 5, double contacts = 3) {
+  Random random(seed);
+  Masses masses;
+  for (int i = 0; i < count; ++i) {
+    const double u = random.uniform();
+    const double scale = u < 1e-4 ? 100 : u < 0.0101 ? 10 : 0.8 + 0.4 * random.uniform();
+    masses.push_back(atRest(0, 0, static_cast<float>(range * scale)));
+  }
+  return spreadOut(std::move(masses), random, contacts);
+}
+
+// Ranges from `range` to 100 times it, each doubling as likely to cover a
+// point as the next: every size from small to large has its share of the
+// field.
+inline Masses scaleFree(int count, std::uint64_t seed, float range = 5, double contacts = 3) {
+  Random random(seed);
+  Masses masses;
+  for (int i = 0; i < count; ++i)
+    masses.push_back(atRest(0, 0, static_cast<float>(range / std::sqrt(1e-4 + (1 - 1e-4) * random.uniform()))));
+  return spreadOut(std::move(masses), random, contacts);
+}
+
+// Masses in a row, each overlapping the two beside it by a fifth of a reach.
+inline Masses line(int count, float range = 5) {
+  Masses masses;
+  for (int i = 0; i < count; ++i) masses.push_back(atRest(1.6f * range * static_cast<float>(i), 0, range));
   return masses;
 }
 
@@ -165,6 +217,20 @@ inline Masses tiny(int count, std::uint64_t seed) {
   for (int i = 0; i < count; ++i) {
     const float x = random.between(0, side), y = random.between(0, side), range = random.between(1e-28, 1e-27);
     masses.push_back(atRest(x, y, range));
+  }
+  return masses;
+}
+
+// Ranges over six orders of magnitude, from 1e-3 to 1e3, every one as likely:
+// half the masses in tight clusters of small ones, the rest spread among them.
+inline Masses magnitudes(int count, std::uint64_t seed) {
+  Random random(seed);
+  Masses masses = clusters(count, seed ^ 0x3C3Cull);
+  for (veltra::MassRecord& m : masses) {
+    m.range = static_cast<float>(std::pow(10.0, random.between(-3, 3)));
+    if (random.chance(0.5)) continue;
+    m.x = m.prevX = random.between(-3000, 3000);
+    m.y = m.prevY = random.between(-3000, 3000);
   }
   return masses;
 }

@@ -1,11 +1,15 @@
-// The separation pass through the grid. For each outer mass in index order it
-// gathers the masses that could reach it, tries them in index order, and
-// gathers again whenever a push has carried it away from where it looked.
+// The separation pass through the grids. For each outer mass in index order it
+// gathers, from every grid of its layer, the masses that could come within
+// reach while it stays near where it is, sorts them by index and tries them in
+// that order, and gathers again whenever a push has carried it away. Where
+// gathering would cost more than trying every later index, it does that.
 #include "physics_grid.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
+#include "helpers.h"
 #include "physics.h"
 #include "physics_grid_bounds.h"
 
@@ -14,189 +18,200 @@ namespace {
 
 using namespace grid;
 
-// Below this many masses, trying every pair is faster than building the grid.
+// Below this many masses, trying every pair is faster than building the grids.
 constexpr int kAllPairsBelow = 48;
-// Candidates are gathered this many cells past the outer mass's reach, so
-// that small pushes of it do not send it back to the grid.
-constexpr double kGatherMargin = 0.25;
-// How many outer masses ahead a neighbourhood's cells, then its items, are fetched.
+// The margin, in ranges.
+constexpr double kMarginRanges = 1.5;
+// A neighbourhood more than this many cells across, expected to yield more
+// candidates than that, is swept.
+constexpr int kSweepCells = 12;
+constexpr double kSweepAbove = 64;
+// Up to this many masses whose slots lag behind are followed before any estimate.
+constexpr std::size_t kFewMoved = 16;
+// How many outer masses ahead a neighbourhood's cells, then its slots, are fetched.
 constexpr int kPrefetchCells = 4;
-constexpr int kPrefetchItems = 2;
-// The widened reach of the culling, squared, with room for the rounding of the squares.
-constexpr double kReachSquare = (1 + kReachSlack) * (1 + kReachSlack) * (1 + kSquareSlack);
+constexpr int kPrefetchSlots = 2;
 
-inline void prefetch(const void* p) {
-#if defined(__GNUC__)
-  __builtin_prefetch(p);
-#else
-  (void)p;
-#endif
-}
+// Whether separatePair could act on two masses whose offset squares to
+// `square` in float, as it computes it: it acts when the reach is above the
+// square root of that, rounded, so never when the square is above the
+// reach squared by more than that rounding (2^-23).
+inline bool mayAct(float square, double reach) { return (reach > 0) & (square <= reach * reach * (1 + kFloatSlack)); }
 
 }  // namespace
 
-// The cells that hold every grid mass within `radius` of j.
-SeparationGrid::Box SeparationGrid::queryBox(int j, double radius) const {
-  const MassRecord& m = masses_[j];
-  const Layer& l = layers_[places_[j].layer];
-  const double x = m.x, y = m.y;
+// The cells that hold every mass of the grid within `radius` of (x, y).
+SeparationGrid::Box SeparationGrid::boxOf(int g, double x, double y, double radius) const {
+  const Grid& l = grids_[g];
   const double r = radius + (std::fabs(x) + std::fabs(y)) * kEdgeSlack;
   return Box{cellCoord(x - r, l.originX, l.inverse, l.width), cellCoord(y - r, l.originY, l.inverse, l.height),
              cellCoord(x + r, l.originX, l.inverse, l.width), cellCoord(y + r, l.originY, l.inverse, l.height)};
 }
 
-// Gathering a crowded neighbourhood and picking from it costs more than
-// trying the remaining indices. The slots of the box's rows bound its crowd.
-bool SeparationGrid::crowded(int j, const Box& box, int last) const {
-  if (box.empty()) return false;
-  const Layer& l = layers_[places_[j].layer];
-  long crowd = static_cast<long>(big_.size());
-  for (int y = box.y0; y <= box.y1; ++y) {
-    const int row = l.firstCell + y * l.width;
-    crowd += cells_[row + box.x1 + 1].start - cells_[row + box.x0].start;
+// How far j may move from where it gathered before it must gather again: a
+// share of its range, or of a typical one for a small mass. A push moves a
+// mass by about a third of a reach.
+double SeparationGrid::marginOf(int j) const {
+  return kMarginRanges * std::max(static_cast<double>(masses_[j].range), static_cast<double>(typical_));
+}
+
+// The runs of slots, one per row of each grid of j's layer, that hold every
+// mass j could push before it moves `margin` from where it is; their boxes go
+// to covered_. Returns what gathering from them costs, in tried pairs:
+// reading every slot, and sorting those the gathering disc keeps (kept_),
+// about its share of the box's area where masses are spread, all of them
+// where they crowd together.
+double SeparationGrid::neighbourhood(int j, double margin) {
+  const MassRecord& m = masses_[j];
+  const int layer = grids_[places_[j].grid].layer;
+  double slots = static_cast<double>(huge_.size()), kept = slots;
+  runCount_ = 0;
+  widest_ = 0;
+  Box* box = covered_;
+  for (int i = layerGridStart_[layer]; i < layerGridStart_[layer + 1]; ++i, ++box) {
+    const int g = layerGrids_[i];
+    const Grid& l = grids_[g];
+    const double reach = static_cast<double>(m.range) + l.reach;
+    *box = Box{0, 0, -1, -1};
+    if (!(reach > 0)) continue;
+    const double within = gatherReach(reach, margin);
+    const Box b = *box = boxOf(g, m.x, m.y, within);
+    widest_ = std::max({widest_, b.x1 - b.x0 + 1, b.y1 - b.y0 + 1});
+    long inBox = 0;
+    for (int y = b.y0; y <= b.y1; ++y) inBox += addRun(g, y, b.x0, b.x1);
+    slots += inBox;
+    // Few slots keep few candidates, however they lie.
+    if (inBox <= kInsertionUpTo) {
+      kept += inBox;
+      continue;
+    }
+    const double boxArea = (b.x1 - b.x0 + 1.0) * (b.y1 - b.y0 + 1.0) / (l.inverse * l.inverse);
+    kept += inBox * std::min(1.0, kPi * within * within / boxArea);
   }
-  return 2 * crowd > count_ - 1 - last;
+  kept_ = kept;
+  // The binary exponent stands in for log2: an estimate needs no more.
+  return kSlotCost * slots + (kept > kInsertionUpTo ? kSortCost * kept * std::ilogb(kept) : 0);
 }
 
-// Copies the box's grid masses after `last`, in no order (j itself may be
-// among them).
-void SeparationGrid::collect(int j, const Box& box, int last) {
-  Item* out = boxItems_.data();
-  int found = 0;
-  // Free slots hold no mass, so a slot is kept without a branch.
-  const auto consider = [&](const Item& item) {
-    out[found] = item;
-    found += item.mass > last;
-  };
-  const Layer& l = layers_[places_[j].layer];
-  for (int row = box.y0; row <= box.y1; ++row) {
-    const int c0 = l.firstCell + row * l.width + box.x0, c1 = c0 + box.x1 - box.x0;
-    // A row's cells are adjacent in items_, so the row is one run; its free
-    // slots hold no mass and are never kept.
-    const Item* end = items_.data() + cells_[c1 + 1].start;
-    for (const Item* item = items_.data() + cells_[c0].start; item < end; ++item) consider(*item);
-    if (rowOverflow_[l.firstRow + row] == 0) continue;
-    for (int c = c0; c <= c1; ++c)
-      for (int e = cells_[c].head; e >= 0; e = entries_[e].next) consider(entries_[e].item);
+// The run of row y's cells x0 .. x1 of grid g; returns its slots, chained ones included.
+long SeparationGrid::addRun(int g, int y, int x0, int x1) {
+  const Grid& l = grids_[g];
+  // A row's cells are adjacent, so its slots are one run.
+  const int c0 = l.firstCell + y * l.width + x0, c1 = c0 + x1 - x0;
+  const int chained = rowOverflow_[l.firstRow + y];
+  runs_[runCount_++] = Run{cellStart_[c0], cellStart_[c1 + 1], chained > 0 ? c0 : -1, c1};
+  return cellStart_[c1 + 1] - cellStart_[c0] + chained;
+}
+
+// The masses after `last` of the runs that lie near `at`, and with
+// `withHuge` the huge masses of j's layer, as keys in index order; returns
+// how many.
+int SeparationGrid::gather(int j, int last, const Near& at, std::uint64_t* keys, bool withHuge) {
+  ++stats_.gathers;
+  gatheredCount_ = 0;
+  for (int r = 0; r < runCount_; ++r) {
+    const Run& run = runs_[r];
+    stats_.slotsRead += run.to - run.from;
+    gatherRun(run.from, run.to, at, j, last);
+    if (run.firstChained >= 0) gatherChains(run.firstChained, run.lastCell, at, j, last);
   }
-  boxItemCount_ = found;
-}
-
-// The box's masses after `last` within `radius` of j become the candidates.
-void SeparationGrid::gather(int j, int last, double radius) {
-  const MassRecord& mj = masses_[j];
-  const double x = mj.x, y = mj.y;
-  const double limit = radius * radius * (1 + kSquareSlack);
-  Item* out = candidates_.data();
-  int found = 0;
-  // Most items are kept or dropped at random, so the test is not a branch.
-  for (const Item *item = boxItems_.data(), *end = item + boxItemCount_; item < end; ++item) {
-    const double dx = item->x - x, dy = item->y - y;
-    out[found] = *item;
-    found += (item->mass > last) & (dx * dx + dy * dy <= limit);
+  int n = 0;
+  for (int i = 0; i < gatheredCount_; ++i) {
+    const int s = gathered_[i];
+    keys[n++] = static_cast<std::uint64_t>(slotMass(s)) << 32 | static_cast<std::uint32_t>(s);
   }
-  candidateCount_ = found;
-  for (int i = 0; i < found; ++i) prefetch(&masses_[out[i].mass]);
-}
-
-// The lowest index after `last` among the candidates that j, where it is now,
-// may act on; INT_MAX when none. Candidates at or before `last` are dropped on
-// the way, so the list shrinks as j works through it. A candidate is ruled
-// out only when separatePair would surely find the pair too far apart: by the
-// same bound as the grid's culling, in double and without a square root.
-int SeparationGrid::nextCandidate(int j, int last) {
-  const MassRecord& mj = masses_[j];
-  const double x = mj.x, y = mj.y, range = mj.range;
-  Item* c = candidates_.data();
-  int kept = 0, best = std::numeric_limits<int>::max();
-  for (int i = 0, n = candidateCount_; i < n; ++i) {
-    const Item item = c[i];
-    const double reach = item.range + range;
-    const double dx = item.x - x, dy = item.y - y;
-    const double square = dx * dx + dy * dy;
-    const bool near = (reach > 0) & ((square <= reach * reach * kReachSquare) | (square <= kMinReach * kMinReach));
-    const bool later = item.mass > last;
-    const bool take = later & near & (item.mass != j) & (item.mass < best);
-    best = take ? item.mass : best;
-    c[kept] = item;
-    kept += later;
+  const int layer = grids_[places_[j].grid].layer;
+  if (withHuge)
+    for (int k : huge_)
+      if (k > last && layerOf_[k] == layer) keys[n++] = static_cast<std::uint64_t>(k) << 32 | kNoSlot;
+  if (n > kInsertionUpTo) {
+    std::sort(keys, keys + n);
+  } else {
+    for (int i = 1; i < n; ++i) {
+      const std::uint64_t key = keys[i];
+      int at = i;
+      for (; at > 0 && keys[at - 1] > key; --at) keys[at] = keys[at - 1];
+      keys[at] = key;
+    }
   }
-  candidateCount_ = kept;
-  return best;
+  for (int i = 0; i < n; ++i) prefetch(&masses_[keys[i] >> 32]);
+  return n;
 }
 
-// How far j may move from where it gathered before it must gather again.
-double SeparationGrid::gatherMargin(int j) const { return kGatherMargin / layers_[places_[j].layer].inverse; }
-
-// Every grid mass that could come within reach of j while j stays within
-// the margin of where it gathered; none at all when j's reach is not positive.
-double SeparationGrid::gatherRadius(int j) const {
-  const double reach = static_cast<double>(masses_[j].range) + gridReach_;
-  return reach > 0 ? std::max(reach * (1 + kReachSlack), kMinReach) + gatherMargin(j) : -1;
+// Tries the candidates in index order until a push carries j away from where
+// they were gathered: past its margin, or for a sweeping mass out of the
+// boxes it gathered from. Returns whether one did; the candidates not yet
+// tried are then left at the front of the list.
+bool SeparationGrid::tryCandidates(int j, int& last, bool sweeping) {
+  MassRecord* const masses = masses_;
+  const Block* const blocks = blocks_.data();
+  MassRecord& mj = masses[j];
+  const float x = mj.x, y = mj.y;
+  const double range = mj.range;
+  const double margin = marginOf(j);
+  const double stray = margin * margin * (1 - kSquareSlack);
+  std::uint64_t* const keys = candidates_.data();
+  std::int64_t tried = 0;
+  for (int i = 0; i < candidateCount_; ++i) {
+    const int k = static_cast<int>(keys[i] >> 32);
+    const auto s = static_cast<std::uint32_t>(keys[i]);
+    if (k <= last) continue;  // a sweeping mass may gather one twice
+    last = k;
+    // Masses after `last` have not moved since they were gathered, and their
+    // slots hold where they are.
+    if (s != kNoSlot) {
+      const Block& b = blocks[s >> 2];
+      const float dx = b.x[s & 3] - mj.x, dy = b.y[s & 3] - mj.y;
+      if (!mayAct(dx * dx + dy * dy, b.range[s & 3] + range)) continue;
+    }
+    ++tried;
+    prefetch(&places_[k]);  // wanted only after the push's trigonometry
+    if (!separatePair(mj, masses[k])) continue;
+    acted(j, k);
+    const double mx = static_cast<double>(mj.x) - x, my = static_cast<double>(mj.y) - y;
+    if (sweeping ? outgrew(j) : !(mx * mx + my * my <= stray)) {
+      if (sweeping) std::copy(keys + i + 1, keys + candidateCount_, keys);
+      candidateCount_ -= i + 1;
+      stats_.pairsTried += tried;
+      return true;
+    }
+  }
+  stats_.pairsTried += tried;
+  return false;
 }
 
-void SeparationGrid::visitNeighbours(int j) {
+void SeparationGrid::visit(int j) {
   MassRecord& mj = masses_[j];
-  const double margin = gatherMargin(j);
-  const double radius = gatherRadius(j);
-  const int* big = big_.data();
-  const int* bigEnd = big + big_.size();
+  const double margin = marginOf(j);
   int last = -1;
-  Box collected{0, 0, -1, -1};
+  double spent = 0;  // what finding j's candidates has cost so far, in tried pairs
   for (;;) {
     if (!finite(mj)) break;  // pushed to infinity or NaN: no pair acts any more
-    const Box box = radius > 0 ? queryBox(j, radius) : Box{0, 0, -1, -1};
-    // Only j and the masses it has tried have moved since the box's masses
-    // were copied, so a box within that one needs no second look at the cells.
-    if (!collected.holds(box)) {
-      if (crowded(j, box, last)) {
-        scanAll(j, last);
-        break;
-      }
-      collect(j, box, last);
-      collected = box;
+    // Finding candidates stops paying once it costs more than trying every
+    // later index. A few lagging slots are brought up to date first; many
+    // only make the estimate rougher until it is known that they are needed.
+    const bool few = moved_.size() <= kFewMoved;
+    if (few) followAll();
+    const double cost = neighbourhood(j, margin);
+    if (spent + cost > count_ - 1 - last) {
+      scanAll(j, last);
+      break;
     }
-    gather(j, last, radius);
-    const double x = mj.x, y = mj.y;
-    bool strayed = false;
-    // The grid candidates and the big masses, tried in index order.
-    while (!strayed) {
-      const int next = nextCandidate(j, last);
-      while (big < bigEnd && *big <= last) ++big;
-      const int k = big < bigEnd && *big < next ? *big : next;
-      if (k == std::numeric_limits<int>::max()) break;
-      last = k;
-      ++stats_.pairsTried;
-      prefetch(&places_[k]);  // wanted only after the push's trigonometry
-      if (!separatePair(mj, masses_[k])) continue;
-      acted(j, k);
-      // Masses not yet tried have not moved, so the list holds while j stays
-      // within the margin of where it was gathered.
-      const double dx = mj.x - x, dy = mj.y - y;
-      strayed = !(dx * dx + dy * dy <= margin * margin * (1 - kSquareSlack));
+    if (!few) {
+      followAll();
+      neighbourhood(j, margin);  // the runs again, with the chains as they are now
     }
-    if (!strayed) break;
-    ++stats_.regathers;
+    spent += cost;
+    // A wide neighbourhood is not gathered anew after every few pushes.
+    if (widest_ > kSweepCells && kept_ > kSweepAbove) {
+      sweep(j, last, spent);
+      break;
+    }
+    candidateCount_ = gather(j, last, nearTo(mj, margin), candidates_.data(), true);
+    if (!tryCandidates(j, last, false)) break;
   }
-  // j's own cell matters only to later outer masses, so it is brought up to date once.
+  // j's own slot matters only to later outer masses, so it is brought up to date once.
   pushed(j);
-}
-
-void SeparationGrid::scanAll(int j, int last) {
-  ++stats_.linearScans;
-  MassRecord& mj = masses_[j];
-  for (int k = last + 1; k < count_; ++k) {
-    if (k == j) continue;
-    ++stats_.pairsTried;
-    if (!separatePair(mj, masses_[k])) continue;
-    acted(j, k);
-    if (!finite(mj)) return;
-  }
-}
-
-int SeparationGrid::rowOf(int layer, int cell) const {
-  const Layer& l = layers_[layer];
-  return l.firstRow + (cell - l.firstCell) / l.width;
 }
 
 void SeparationGrid::acted(int j, int k) {
@@ -205,79 +220,26 @@ void SeparationGrid::acted(int j, int k) {
   pushed(k);
 }
 
-// Keeps a pushed grid mass's copy, and its cell, up to date.
-void SeparationGrid::pushed(int i) {
-  Place& p = places_[i];
-  if (p.kind != kGrid) return;
-  const MassRecord& m = masses_[i];
-  const int cell = finite(m) ? cellOf(p.layer, m) : -1;
-  if (cell == p.cell) {
-    if (cell < 0) return;  // left the grid for good once its position stopped being finite
-    Item& item = itemOf(p);
-    item.x = m.x;
-    item.y = m.y;
-  } else {
-    if (p.cell >= 0) release(i);
-    if (cell >= 0) insert(i, cell);
-  }
-}
-
-void SeparationGrid::release(int i) {
-  Place& p = places_[i];
-  if (p.inEntry) {
-    entries_[p.index].item.mass = -1;
-    --rowOverflow_[rowOf(p.layer, p.cell)];
-  } else {
-    // A cell's items stay packed: its last one fills the gap.
-    Cell& cell = cells_[p.cell];
-    const int last = cell.start + --cell.live;
-    if (p.index != last) {
-      items_[p.index] = items_[last];
-      places_[items_[p.index].mass].index = p.index;
-    }
-    items_[last].mass = kNoMass;
-  }
-  p.cell = p.index = -1;
-}
-
-void SeparationGrid::insert(int i, int c) {
-  Place& p = places_[i];
-  const MassRecord& m = masses_[i];
-  const Item item{i, m.x, m.y, m.range};
-  Cell& cell = cells_[c];
-  p.cell = c;
-  p.inEntry = cell.start + cell.live == cells_[c + 1].start;
-  if (!p.inEntry) {
-    p.index = cell.start + cell.live++;
-    items_[p.index] = item;
-    return;
-  }
-  p.index = static_cast<int>(entries_.size());
-  entries_.push_back(Entry{item, cell.head});
-  cell.head = p.index;
-  ++rowOverflow_[rowOf(p.layer, c)];
-}
-
 // Outer masses come in index order, which need not be near in space, so each
-// one's neighbourhood is fetched ahead: its cells a few masses early, the
-// items they point to, whole rows of them, when the cells are at hand.
-void SeparationGrid::prefetchNeighbourhood(int j, bool items) const {
+// one's neighbourhood in its own grid is fetched ahead: its cells a few masses
+// early, the slots they point to, whole rows of them, when the cells are at hand.
+void SeparationGrid::prefetchNeighbourhood(int j, bool slots) const {
   if (j >= count_ || places_[j].kind != kGrid || !finite(masses_[j])) return;
-  const double radius = gatherRadius(j);
-  if (!(radius > 0)) return;
-  const Box box = queryBox(j, radius);
-  const Layer& l = layers_[places_[j].layer];
+  const MassRecord& m = masses_[j];
+  const int g = places_[j].grid;
+  const Grid& l = grids_[g];
+  const double reach = static_cast<double>(m.range) + l.reach;
+  if (!(reach > 0)) return;
+  const Box box = boxOf(g, m.x, m.y, gatherReach(reach, marginOf(j)));
   for (int row = box.y0; row <= box.y1; ++row) {
-    const Cell* first = &cells_[l.firstCell + row * l.width + box.x0];
-    const Cell* after = first + (box.x1 - box.x0) + 1;
-    if (!items) {
+    const int* first = &cellStart_[l.firstCell + row * l.width + box.x0];
+    const int* after = first + (box.x1 - box.x0) + 1;
+    if (!slots) {
       prefetch(first);
       prefetch(after);
       continue;
     }
-    const char* from = reinterpret_cast<const char*>(&items_[first->start]);
-    const char* to = reinterpret_cast<const char*>(items_.data() + after->start);
-    for (; from < to; from += 64) prefetch(from);
+    for (int b = *first >> 2, end = (*after + 3) >> 2; b < end; ++b) prefetch(&blocks_[b]);
   }
 }
 
@@ -286,22 +248,51 @@ void SeparationGrid::run(MassRecord* masses, int count, std::vector<ActingPair>*
   acting_ = acting;
   count_ = count;
   stats_ = GridStats{};
+  // Room for the most any step of this many masses needs, so that steps after
+  // the table stops growing allocate nothing.
+  const auto n = static_cast<std::size_t>(count);
+  if (candidates_.size() < n + 8) {
+    places_.reserve(n);
+    layerOf_.reserve(n);
+    huge_.reserve(n);
+    keys_.reserve(4 * n + 16);
+    ids_.reserve(4 * n + 16);
+    scratch_.reserve(2 * n + 1);
+    layerGridStart_.reserve(n + 1);
+    layerGrids_.reserve(n);
+    gridStart_.reserve(n + 1);
+    gridMasses_.reserve(n);
+    grids_.reserve(n);
+    cellStart_.reserve(2 * n + 1);
+    cellFree_.reserve(2 * n);
+    cellChain_.reserve(2 * n);
+    rowOverflow_.reserve(2 * n);
+    blocks_.reserve(((1 + 2 * kSpare) * n + n) / 4 + 2);
+    chainNext_.reserve(n);
+    chainPrev_.reserve(n);
+    moved_.reserve(n);
+    // Gathering stores four slots at a time, so a block more than masses.
+    gathered_.resize(n + 8);
+    candidates_.resize(n + 8);
+    merged_.resize(2 * n + 8);
+    runs_.resize(2 * n + 1);
+  }
   if (!classify()) return;
-  if (compact_) {
-    stats_.compact = true;
+  if (stats_.allPairs) {
     stats_.pairsTried = static_cast<std::int64_t>(count) * (count - 1);
     stats_.pairsActed = separateAllPairs(masses, count, acting);
     return;
   }
   assignLayers();
+  assignGrids();
   buildCells();
   for (int j = 0; j < count; ++j) {
     prefetchNeighbourhood(j + kPrefetchCells, false);
-    prefetchNeighbourhood(j + kPrefetchItems, true);
-    if (places_[j].kind == kBig) {
+    prefetchNeighbourhood(j + kPrefetchSlots, true);
+    if (places_[j].kind == kHuge) {
       scanAll(j, -1);
     } else if (places_[j].kind == kGrid) {
-      visitNeighbours(j);
+      visit(j);
     }
   }
 }

@@ -1,7 +1,8 @@
-// Shared by the two halves of the grid pass: its numeric bounds.
+// Shared by the parts of the grid pass: its numeric bounds and costs.
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 
 #include "tables.h"
 
@@ -17,8 +18,34 @@ constexpr double kEdgeSlack = 1.0 / (1ull << 48);
 constexpr double kMinReach = 1.0 / (1ull << 60);
 // Squares and sums of squares in double, compared with room for their rounding.
 constexpr double kSquareSlack = 1.0 / (1ull << 40);
+// The same computed in float, from float offsets, can come out four roundings
+// (2^-22) above the true square; its bound is widened well past that.
+constexpr double kFloatSlack = 1.0 / (1ull << 18);
 
 inline bool finite(const MassRecord& m) { return std::isfinite(m.x) && std::isfinite(m.y); }
+
+// The reach of a pair widened for rounding, plus how far the outer mass may
+// still move: no mass farther than this from it can be pushed by it meanwhile.
+inline double gatherReach(double reach, double margin) {
+  return (reach * (1 + kReachSlack) > kMinReach ? reach * (1 + kReachSlack) : kMinReach) + margin;
+}
+
+// What finding candidates costs against trying a pair: per slot of the cells
+// read, and per candidate and halving sorted.
+constexpr double kSlotCost = 0.25;
+constexpr double kSortCost = 0.5;
+// Candidate lists up to this long are sorted by insertion.
+constexpr int kInsertionUpTo = 16;
+// The slot field of a huge mass's candidate: it has none, its place is read from the mass table.
+constexpr std::uint32_t kNoSlot = 0xFFFFFFFFu;
+
+inline void prefetch(const void* p) {
+#if defined(__GNUC__)
+  __builtin_prefetch(p);
+#else
+  (void)p;
+#endif
+}
 
 // Monotone in v, so a mass whose cell lies outside the cells of [lo, hi] lies
 // outside [lo, hi]. Masses beyond the layer's box share its edge cells.

@@ -1,8 +1,10 @@
-// Building the grid of a separation pass: which masses go in it, its layers and its cells.
+// Building the grids of a separation pass: which masses go in them, their
+// layers and size classes, and their cells.
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
+#include "helpers.h"
 #include "physics_grid.h"
 #include "physics_grid_bounds.h"
 
@@ -10,10 +12,17 @@ namespace veltra {
 namespace {
 
 constexpr int kSampleSize = 1024;
-// Cells this many typical ranges wide.
-constexpr float kCellRanges = 3;
-// Ranges above this many typical ranges go to the big list.
-constexpr float kBigRanges = 4;
+// Cells this many typical ranges wide, times the size class's factor.
+constexpr double kCellRanges = 3;
+// Size class 0 holds ranges up to this many typical ranges; each class above
+// holds ranges up to kClassFactor times those of the one below.
+constexpr double kClassRanges = 2;
+constexpr double kClassFactor = 4;
+// The share of the others each mass would overlap, were they spread evenly,
+// from which all pairs are tried instead.
+constexpr double kCrowdedShare = 1.0 / 6;
+// Cells are made wide enough to hold about this many masses each.
+constexpr double kCellMasses = 2;
 
 template <typename T>
 T quantile(std::vector<T>& values, std::size_t at) {
@@ -21,71 +30,78 @@ T quantile(std::vector<T>& values, std::size_t at) {
   return values[at];
 }
 
+// A table of 2^k slots, at least twice `n`, for the open addressing below.
+std::size_t tableSize(int n) {
+  std::size_t size = 16;
+  while (size < 2 * static_cast<std::size_t>(n)) size *= 2;
+  return size;
+}
+
+// The slot of `key` in an open-addressed table of keys and ids (id -1: free).
+std::size_t slotOf(std::uint32_t key, const std::vector<std::uint32_t>& keys, const std::vector<int>& ids) {
+  const std::size_t mask = keys.size() - 1;
+  std::size_t h = (key * 0x9E3779B1u) & mask;
+  while (ids[h] >= 0 && keys[h] != key) h = (h + 1) & mask;
+  return h;
+}
+
 }  // namespace
 
 using grid::finite;
 
-// Sorts the masses into inert, grid and big ones and picks the cell size.
+// Sorts the masses into inert, grid and huge ones and picks the typical range.
 // Returns false when no pair can act at all.
 bool SeparationGrid::classify() {
   const int n = count_;
   places_.assign(static_cast<std::size_t>(n), Place{kInert, false, -1, -1, -1});
+  moved_.clear();
   sample_.clear();
-  big_.clear();
+  huge_.clear();
   const int stride = std::max(1, n / kSampleSize);
   float largest = -std::numeric_limits<float>::infinity();
-  float largestFinite = 0;
   int active = 0;
   float minX = std::numeric_limits<float>::infinity(), minY = minX, maxX = -minX, maxY = -minX;
   for (int i = 0; i < n; ++i) {
     const MassRecord& m = masses_[i];
     // A NaN reach or layer, or a non-finite position, fails every test of separatePair.
     if (std::isnan(m.z) || !(m.range > -std::numeric_limits<float>::infinity()) || !finite(m)) continue;
-    places_[i].kind = kGrid;
     ++active;
     minX = std::min(minX, m.x);
     maxX = std::max(maxX, m.x);
     minY = std::min(minY, m.y);
     maxY = std::max(maxY, m.y);
+    if (std::isinf(m.range)) {
+      places_[i].kind = kHuge;
+      huge_.push_back(i);
+      continue;
+    }
+    places_[i].kind = kGrid;
     largest = std::max(largest, m.range);
-    if (m.range > 0 && std::isfinite(m.range)) {
-      largestFinite = std::max(largestFinite, m.range);
-      if (i % stride == 0) sample_.push_back(m.range);
-    }
+    if (m.range > 0 && i % stride == 0) sample_.push_back(m.range);
   }
+  stats_.hugeMasses = static_cast<int>(huge_.size());
   // Reaches are sums of two ranges, and a distance is never below 0.
-  if (active < 2 || !(largest > 0)) return false;
-
-  float typical = largestFinite;
-  if (!sample_.empty()) typical = quantile(sample_, sample_.size() * 3 / 4);
-  cellSize_ = typical > 0 ? kCellRanges * typical : 1;
-  // Masses all within about a cell of each other would all meet anyway.
-  compact_ = static_cast<double>(maxX) - minX <= cellSize_ && static_cast<double>(maxY) - minY <= cellSize_;
-  const float bigAbove = typical > 0 ? kBigRanges * typical : std::numeric_limits<float>::infinity();
-  gridReach_ = -std::numeric_limits<float>::infinity();
-  for (int i = 0; i < n; ++i) {
-    if (places_[i].kind != kGrid) continue;
-    const float range = masses_[i].range;
-    if (range > bigAbove || std::isinf(range)) {
-      places_[i].kind = kBig;
-      big_.push_back(i);
-    } else {
-      gridReach_ = std::max(gridReach_, range);
-    }
-  }
-  stats_.bigMasses = static_cast<int>(big_.size());
+  if (active < 2 || (huge_.empty() && !(largest > 0))) return false;
+  typical_ = largest > 0 ? largest : 1;
+  if (!sample_.empty()) typical_ = quantile(sample_, sample_.size() * 3 / 4);
+  // Where masses crowd so that each would overlap a good share of the others,
+  // as in a pile or along its first lines, the grids cannot narrow much down:
+  // all pairs are tried instead, without building them.
+  const double reach = 2.0 * typical_;
+  const double area =
+      std::max(static_cast<double>(maxX) - minX, reach) * std::max(static_cast<double>(maxY) - minY, reach);
+  stats_.allPairs = active * kPi * reach * reach / area >= (active - 1) * kCrowdedShare;
   return true;
 }
 
-// Numbers the exact layers of the grid masses (-0 and +0 are one) and lists
-// each layer's masses in index order.
+// Numbers the exact layers of the masses that can act (-0 and +0 are one).
 void SeparationGrid::assignLayers() {
   const int n = count_;
   int layers = 0;
   bool oneLayer = true;
   float first = 0;
   for (int i = 0; i < n && oneLayer; ++i) {
-    if (places_[i].kind != kGrid) continue;
+    if (places_[i].kind == kInert) continue;
     if (layers == 0) {
       first = masses_[i].z;
       layers = 1;
@@ -93,56 +109,120 @@ void SeparationGrid::assignLayers() {
       oneLayer = false;
     }
   }
-  if (oneLayer) {
-    for (Place& p : places_)
-      if (p.kind == kGrid) p.layer = 0;
-  } else {
-    std::size_t size = 16;
-    while (size < 2 * static_cast<std::size_t>(n)) size *= 2;
-    layerKeys_.assign(size, 0);
-    layerIds_.assign(size, -1);
-    layers = 0;
-    for (int i = 0; i < n; ++i) {
-      if (places_[i].kind != kGrid) continue;
-      const float key = masses_[i].z + 0.0f;  // turns -0 into +0
-      std::uint32_t bits;
-      std::memcpy(&bits, &key, sizeof bits);
-      std::size_t h = (bits * 0x9E3779B1u) & (size - 1);
-      while (layerIds_[h] >= 0 && layerKeys_[h] != bits) h = (h + 1) & (size - 1);
-      if (layerIds_[h] < 0) {
-        layerKeys_[h] = bits;
-        layerIds_[h] = layers++;
-      }
-      places_[i].layer = layerIds_[h];
+  layerOf_.assign(static_cast<std::size_t>(n), 0);
+  stats_.layers = layers;
+  if (oneLayer) return;
+  keys_.assign(tableSize(n), 0);
+  ids_.assign(keys_.size(), -1);
+  layers = 0;
+  for (int i = 0; i < n; ++i) {
+    if (places_[i].kind == kInert) continue;
+    const float key = masses_[i].z + 0.0f;  // turns -0 into +0
+    std::uint32_t bits;
+    std::memcpy(&bits, &key, sizeof bits);
+    const std::size_t h = slotOf(bits, keys_, ids_);
+    if (ids_[h] < 0) {
+      keys_[h] = bits;
+      ids_[h] = layers++;
     }
+    layerOf_[i] = ids_[h];
   }
-  layerStart_.assign(static_cast<std::size_t>(layers) + 1, 0);
-  for (const Place& p : places_)
-    if (p.layer >= 0) ++layerStart_[static_cast<std::size_t>(p.layer) + 1];
-  for (int l = 0; l < layers; ++l) layerStart_[l + 1] += layerStart_[l];
-  layerMasses_.resize(static_cast<std::size_t>(layerStart_[layers]));
-  scratch_.assign(layerStart_.begin(), layerStart_.end() - 1);
-  for (int i = 0; i < n; ++i)
-    if (places_[i].layer >= 0) layerMasses_[scratch_[places_[i].layer]++] = i;
   stats_.layers = layers;
 }
 
-// Lays a grid over the layer's masses with at most about one cell per mass.
-// Far outliers are left to the edge cells rather than stretching the grid.
-void SeparationGrid::buildLayer(int l) {
-  const int begin = layerStart_[l], end = layerStart_[l + 1];
+// Size class 0 for ranges up to kClassRanges typical ones, then one class per
+// factor of kClassFactor; the last class takes every larger range.
+int SeparationGrid::classOf(float range) const {
+  double bound = kClassRanges * typical_;
+  int level = 0;
+  while (range > bound && level < kClasses - 1) {
+    bound *= kClassFactor;
+    ++level;
+  }
+  return level;
+}
+
+// One grid per layer and size class in use; lists each grid's masses in index
+// order and each layer's grids.
+void SeparationGrid::assignGrids() {
+  const int n = count_;
+  const int layers = stats_.layers;
+  int grids = 0;
+  // scratch_: the layer of each grid, then the running fill of each list.
+  scratch_.clear();
+  bool oneGrid = layers == 1;
+  for (int i = 0; i < n && oneGrid; ++i)
+    if (places_[i].kind == kGrid && classOf(masses_[i].range) != 0) oneGrid = false;
+  if (oneGrid) {
+    // Where only masses of infinite range can act, there is no grid at all.
+    for (Place& p : places_) {
+      if (p.kind != kGrid) continue;
+      p.grid = 0;
+      grids = 1;
+    }
+    if (grids == 1) scratch_.push_back(0);
+  } else {
+    keys_.assign(tableSize(n), 0);
+    ids_.assign(keys_.size(), -1);
+    for (int i = 0; i < n; ++i) {
+      Place& p = places_[i];
+      if (p.kind != kGrid) continue;
+      const auto key =
+          static_cast<std::uint32_t>(layerOf_[i]) * kClasses + static_cast<std::uint32_t>(classOf(masses_[i].range));
+      const std::size_t h = slotOf(key, keys_, ids_);
+      if (ids_[h] < 0) {
+        keys_[h] = key;
+        ids_[h] = grids++;
+        scratch_.push_back(layerOf_[i]);
+      }
+      p.grid = ids_[h];
+    }
+  }
+  stats_.grids = grids;
+  grids_.resize(static_cast<std::size_t>(grids));
+
+  layerGridStart_.assign(static_cast<std::size_t>(layers) + 1, 0);
+  for (int g = 0; g < grids; ++g) ++layerGridStart_[static_cast<std::size_t>(scratch_[g]) + 1];
+  for (int l = 0; l < layers; ++l) layerGridStart_[l + 1] += layerGridStart_[l];
+  layerGrids_.resize(static_cast<std::size_t>(grids));
+  std::vector<int>& fill = ids_;  // done with the table: reused as each layer's next free place
+  fill.assign(layerGridStart_.begin(), layerGridStart_.end() - 1);
+  for (int g = 0; g < grids; ++g) {
+    grids_[g].layer = scratch_[g];
+    layerGrids_[fill[scratch_[g]]++] = g;
+  }
+
+  gridStart_.assign(static_cast<std::size_t>(grids) + 1, 0);
+  for (const Place& p : places_)
+    if (p.kind == kGrid) ++gridStart_[static_cast<std::size_t>(p.grid) + 1];
+  for (int g = 0; g < grids; ++g) gridStart_[g + 1] += gridStart_[g];
+  gridMasses_.resize(static_cast<std::size_t>(gridStart_[grids]));
+  fill.assign(gridStart_.begin(), gridStart_.end() - 1);
+  for (int i = 0; i < n; ++i)
+    if (places_[i].kind == kGrid) gridMasses_[fill[places_[i].grid]++] = i;
+}
+
+// Lays a grid over its masses with at most about two cells per mass. Far
+// outliers are left to the edge cells rather than stretching the grid.
+void SeparationGrid::buildGrid(int g) {
+  const int begin = gridStart_[g], end = gridStart_[g + 1];
   const int size = end - begin;
   double minX = std::numeric_limits<double>::infinity(), minY = minX;
   double maxX = -minX, maxY = -minX;
+  float reach = -std::numeric_limits<float>::infinity();
   for (int p = begin; p < end; ++p) {
-    const MassRecord& m = masses_[layerMasses_[p]];
+    const MassRecord& m = masses_[gridMasses_[p]];
     minX = std::min(minX, static_cast<double>(m.x));
     maxX = std::max(maxX, static_cast<double>(m.x));
     minY = std::min(minY, static_cast<double>(m.y));
     maxY = std::max(maxY, static_cast<double>(m.y));
+    reach = std::max(reach, m.range);
   }
-  const double budget = size + 16.0;
-  double cell = cellSize_;
+  const double budget = size + std::min(size, 16);
+  double cell = kCellRanges * typical_;
+  for (int level = classOf(reach); level > 0; --level) cell *= kClassFactor;
+  // Sparse masses get wider cells, so that free slots do not outnumber them.
+  cell = std::max(cell, std::sqrt((maxX - minX) * (maxY - minY) * kCellMasses / size));
   const auto cells = [&](double c) {
     return (std::floor((maxX - minX) / c) + 1) * (std::floor((maxY - minY) / c) + 1);
   };
@@ -151,7 +231,7 @@ void SeparationGrid::buildLayer(int l) {
     const auto trim = [&](bool ofY, double& lo, double& hi) {
       sample_.clear();
       for (int p = begin; p < end; p += stride) {
-        const MassRecord& m = masses_[layerMasses_[p]];
+        const MassRecord& m = masses_[gridMasses_[p]];
         sample_.push_back(ofY ? m.y : m.x);
       }
       const std::size_t cut = sample_.size() / 64;
@@ -164,63 +244,19 @@ void SeparationGrid::buildLayer(int l) {
         {cell, std::sqrt((maxX - minX) * (maxY - minY) / budget), std::max(maxX - minX, maxY - minY) / budget});
     while (cells(cell) > budget) cell *= 2;
   }
-  Layer& layer = layers_[l];
-  layer.originX = minX;
-  layer.originY = minY;
-  layer.inverse = 1.0 / cell;
-  layer.width = static_cast<int>(std::floor((maxX - minX) / cell)) + 1;
-  layer.height = static_cast<int>(std::floor((maxY - minY) / cell)) + 1;
+  Grid& grid = grids_[g];
+  grid.originX = minX;
+  grid.originY = minY;
+  grid.inverse = 1.0 / cell;
+  grid.reach = reach;
+  grid.width = static_cast<int>(std::floor((maxX - minX) / cell)) + 1;
+  grid.height = static_cast<int>(std::floor((maxY - minY) / cell)) + 1;
 }
 
-void SeparationGrid::buildCells() {
-  const int n = count_;
-  const int layers = stats_.layers;
-  layers_.resize(static_cast<std::size_t>(layers));
-  int total = 0, rows = 0;
-  for (int l = 0; l < layers; ++l) {
-    buildLayer(l);
-    layers_[l].firstCell = total;
-    layers_[l].firstRow = rows;
-    total += layers_[l].width * layers_[l].height;
-    rows += layers_[l].height;
-  }
-  stats_.cells = total;
-  cells_.assign(static_cast<std::size_t>(total) + 1, Cell{0, 0, -1});
-  for (int i = 0; i < n; ++i) {
-    Place& p = places_[i];
-    if (p.kind != kGrid) continue;
-    p.cell = cellOf(p.layer, masses_[i]);
-    ++cells_[p.cell].live;
-  }
-  int running = 0;
-  for (int c = 0; c < total; ++c) {
-    cells_[c].start = running;
-    running += cells_[c].live + kSpare;
-    cells_[c].live = 0;
-  }
-  cells_[total].start = running;
-  items_.assign(static_cast<std::size_t>(running), Item{kNoMass, 0, 0, 0});
-  for (int i = 0; i < n; ++i) {
-    Place& p = places_[i];
-    if (p.kind != kGrid) continue;
-    Cell& cell = cells_[p.cell];
-    p.index = cell.start + cell.live++;
-    const MassRecord& m = masses_[i];
-    items_[p.index] = Item{i, m.x, m.y, m.range};
-  }
-  rowOverflow_.assign(static_cast<std::size_t>(rows), 0);
-  entries_.clear();
-  // One slot more than masses: gather writes each item before it decides to keep it.
-  if (candidates_.size() <= static_cast<std::size_t>(n)) {
-    candidates_.resize(static_cast<std::size_t>(n) + 1);
-    boxItems_.resize(static_cast<std::size_t>(n) + 1);
-  }
-}
-
-int SeparationGrid::cellOf(int layer, const MassRecord& m) const {
-  const Layer& l = layers_[layer];
-  return l.firstCell + grid::cellCoord(m.y, l.originY, l.inverse, l.height) * l.width +
-         grid::cellCoord(m.x, l.originX, l.inverse, l.width);
+int SeparationGrid::cellOf(int g, float x, float y) const {
+  const Grid& l = grids_[g];
+  return l.firstCell + grid::cellCoord(y, l.originY, l.inverse, l.height) * l.width +
+         grid::cellCoord(x, l.originX, l.inverse, l.width);
 }
 
 }  // namespace veltra

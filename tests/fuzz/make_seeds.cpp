@@ -55,6 +55,15 @@ class Ops {
     return put(veltra::fuzz::kSetVelocity).put(mass).put(x).put(y);
   }
   Ops& contact(int index) { return put(veltra::fuzz::kContact).put(index); }
+  Ops& pile(int count, const Num& x, const Num& y, const Num& range) {
+    return put(veltra::fuzz::kPile).put(count).put(x).put(y).put(range);
+  }
+  Ops& mixed(int count, const Num& range, const Bytes& scales) {
+    put(veltra::fuzz::kMixed).put(count).put(range);
+    bytes_.insert(bytes_.end(), scales.begin(), scales.end());
+    return *this;
+  }
+  Ops& manySteps(int n) { return put(veltra::fuzz::kSteps).put(n); }
   Ops& reserve() { return put(veltra::fuzz::kReserve); }
   // Sub-op 0 creates, 1 identity, 3 multiply, 4 transpose, all on matrix 0.
   Ops& matrix(int subOp) { return put(veltra::fuzz::kMatrix).put(subOp).put(0).put(0); }
@@ -115,6 +124,16 @@ std::vector<Bytes> physicsSeeds() {
   placed.velocity(5, small(7), small(-3)).velocity(6, special(kMax), special(kNaN)).inertion(small(1));
   placed.steps(1).contact(0).contact(7).steps(1).contact(200);
   seeds.push_back(placed.bytes());
+  // Piles stepped many times: one at rest between steps, one kept moving
+  // (inertion 1) with a mass of infinite range in it.
+  seeds.push_back(Ops().pile(150, small(7), small(3), small(5)).manySteps(23).bytes());
+  Ops huge;
+  huge.pile(100, small(0), small(0), small(4)).set(kSetRange, 9, special(kInf)).inertion(small(1)).manySteps(25);
+  seeds.push_back(huge.bytes());
+  // Ranges over many orders of magnitude, scattered, then stepped.
+  Bytes scales;
+  for (int i = 0; i < 120; ++i) scales.push_back(static_cast<std::uint8_t>(i * 97 % 256));
+  seeds.push_back(Ops().mixed(120, small(3), scales).manySteps(10).bytes());
   // Helpers and matrices with hostile numbers.
   Ops maths;
   maths.helpers(special(kNaN), small(1), special(kInf), special(kNegInf))

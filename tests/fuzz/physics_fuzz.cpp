@@ -126,6 +126,36 @@ void crowd(Input& in, std::vector<vLPhysX>& masses) {
     m.SetZ(static_cast<float>(i % layers));
   }
 }
+
+vLPhysX& addMass(std::vector<vLPhysX>& masses) {
+  masses.emplace_back();
+  masses.back().NewPhysX();
+  return masses.back();
+}
+
+// Masses piled on one spot: stepped, they split into stacks, lines and rings.
+void pile(Input& in, std::vector<vLPhysX>& masses) {
+  const int count = in.byte();
+  const float x = in.number(), y = in.number(), range = in.number();
+  for (int n = 0; n < count && masses.size() < kMaxMasses; ++n) {
+    vLPhysX& m = addMass(masses);
+    m.Place(x, y);
+    m.SetRange(range);
+  }
+}
+
+// Masses scattered about a spot whose ranges span up to ten orders of
+// magnitude: each byte scales the range by 2^((byte - 128) / 8).
+void mixed(Input& in, std::vector<vLPhysX>& masses) {
+  const int count = in.byte();
+  const float range = in.number();
+  for (int n = 0; n < count && masses.size() < kMaxMasses; ++n) {
+    const int i = static_cast<int>(masses.size());
+    vLPhysX& m = addMass(masses);
+    m.Place(static_cast<float>(i * 37 % 41) * range, static_cast<float>(i * 53 % 43) * range);
+    m.SetRange(static_cast<float>(range * std::exp2((in.byte() - 128) / 8.0)));
+  }
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -215,6 +245,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(sameBits(m.GetVelX(), x) && sameBits(m.GetVelY(), y));
         break;
       }
+      case veltra::fuzz::kPile:
+        pile(in, masses);
+        break;
+      case veltra::fuzz::kMixed:
+        mixed(in, masses);
+        break;
+      case veltra::fuzz::kSteps:
+        for (int n = in.byte() % 24; n > 0; --n) stepAgainstReference();
+        break;
       case veltra::fuzz::kContact: {
         // Only indices in range: one out of range ends the process by design.
         const int count = PhysXContactCount();

@@ -23,6 +23,9 @@ enum PhysicsOp : std::uint8_t {
   kPlace,        // mass, number, number
   kSetVelocity,  // mass, number, number
   kContact,      // index byte: reads a contact of the last step
+  kPile,         // count, x number, y number, range number: many masses on one spot
+  kMixed,        // count, range number, then a byte per mass: ranges over many orders of magnitude
+  kSteps,        // count: that many steps, each checked
   kOpCount
 };
 
