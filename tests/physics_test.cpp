@@ -255,5 +255,6 @@ TEST_F(PhysicsDeathTest, AContactIndexOutOfRangeEndsTheProcess) {
 TEST_F(PhysicsDeathTest, LinkToAnUnknownMassEndsTheProcess) {
   vLPhysX a = newMass();
   vLPhysX ghost;
-  EXPECT_DEATH(a.LinkForced(ghost, 1), "veltra: the vLPhysX has no mass \\(handle -1\\): call NewPhysX\\(\\) first");
+  EXPECT_DEATH(a.LinkForced(ghost, 1),
+               "veltra: LinkForced: the vLPhysX has no mass \\(handle -1\\): call NewPhysX\\(\\) first");
 }

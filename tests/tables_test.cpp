@@ -133,7 +133,7 @@ TEST_F(TablesDeathTest, BadHandlesEndTheProcess) {
   EXPECT_DEATH(negative.SetX(1), "veltra: bad mass handle -7 \\(the table holds 1\\)");
   // -1 is every handle before its creation: the line says what to call.
   vLPhysX never;
-  EXPECT_DEATH(never.SetX(1), "veltra: the vLPhysX has no mass \\(handle -1\\): call NewPhysX\\(\\) first");
+  EXPECT_DEATH(never.SetX(1), "veltra: SetX: the vLPhysX has no mass \\(handle -1\\): call NewPhysX\\(\\) first");
   vLMatrix unset;
   EXPECT_DEATH(unset.Identity(),
                "veltra: Identity: the vLMatrix has no matrix \\(handle -1\\): call NewMatrix\\(\\) first");

@@ -104,39 +104,39 @@ void linkFree(MassRecord& a, MassRecord& b, float length) {
 using veltra::massTable;
 
 void vLPhysX::NewPhysX() { handle = massTable().append(veltra::MassRecord{}); }
-void vLPhysX::SetX(float value) { massTable().at(handle).x = value; }
-void vLPhysX::SetY(float value) { massTable().at(handle).y = value; }
-void vLPhysX::SetZ(float value) { massTable().at(handle).z = value; }
-void vLPhysX::SetRange(float value) { massTable().at(handle).range = value; }
-float vLPhysX::GetX() const { return massTable().at(handle).x; }
-float vLPhysX::GetY() const { return massTable().at(handle).y; }
-float vLPhysX::GetZ() const { return massTable().at(handle).z; }
-float vLPhysX::GetRange() const { return massTable().at(handle).range; }
-float vLPhysX::GetVelX() const { return massTable().at(handle).velX; }
-float vLPhysX::GetVelY() const { return massTable().at(handle).velY; }
+void vLPhysX::SetX(float value) { massTable().at(handle, "SetX").x = value; }
+void vLPhysX::SetY(float value) { massTable().at(handle, "SetY").y = value; }
+void vLPhysX::SetZ(float value) { massTable().at(handle, "SetZ").z = value; }
+void vLPhysX::SetRange(float value) { massTable().at(handle, "SetRange").range = value; }
+float vLPhysX::GetX() const { return massTable().at(handle, "GetX").x; }
+float vLPhysX::GetY() const { return massTable().at(handle, "GetY").y; }
+float vLPhysX::GetZ() const { return massTable().at(handle, "GetZ").z; }
+float vLPhysX::GetRange() const { return massTable().at(handle, "GetRange").range; }
+float vLPhysX::GetVelX() const { return massTable().at(handle, "GetVelX").velX; }
+float vLPhysX::GetVelY() const { return massTable().at(handle, "GetVelY").velY; }
 
 void vLPhysX::Place(float x, float y) {
-  veltra::MassRecord& m = massTable().at(handle);
+  veltra::MassRecord& m = massTable().at(handle, "Place");
   m.x = m.prevX = x;
   m.y = m.prevY = y;
 }
 
 void vLPhysX::SetVelocity(float x, float y) {
-  veltra::MassRecord& m = massTable().at(handle);
+  veltra::MassRecord& m = massTable().at(handle, "SetVelocity");
   m.velX = x;
   m.velY = y;
 }
 
 void vLPhysX::LinkForced(vLPhysX other, float length) {
   auto& table = massTable();
-  veltra::MassRecord& self = table.at(handle);
-  veltra::linkForced(self, table.at(other.handle), length);
+  veltra::MassRecord& self = table.at(handle, "LinkForced");
+  veltra::linkForced(self, table.at(other.handle, "LinkForced"), length);
 }
 
 void vLPhysX::LinkFree(vLPhysX other, float length) {
   auto& table = massTable();
-  veltra::MassRecord& self = table.at(handle);
-  veltra::linkFree(self, table.at(other.handle), length);
+  veltra::MassRecord& self = table.at(handle, "LinkFree");
+  veltra::linkFree(self, table.at(other.handle, "LinkFree"), length);
 }
 
 void PhysXUpdate() {
