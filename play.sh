@@ -5,17 +5,7 @@
 #   ./play.sh [SCREENSHOT.png]   (default build/brickfall.png)
 set -euo pipefail
 cd "$(dirname "$0")"
-lists=(play) targets=(brickfall brickfall_pictures_files)
-if [ -z "${DISPLAY:-}" ]; then
-  lists+=(headless) targets+=(window_driver)
-fi
-./scripts/install-deps.sh "${lists[@]}"
-# A new tree leaves out the tests and benchmarks, whose packages playing does
-# not install; a tree that ./test.sh configured keeps them.
-fresh=()
-[ -f build/CMakeCache.txt ] || fresh=(-DVELTRA_BUILD_TESTS=OFF -DVELTRA_BUILD_BENCHMARKS=OFF)
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${fresh[@]}"
-cmake --build build -j"$(nproc)" --target "${targets[@]}"
+./scripts/build-for-play.sh brickfall brickfall_pictures_files
 
 if [ -n "${DISPLAY:-}" ]; then
   # The game opens its pictures by relative name: start it beside them.

@@ -5,16 +5,7 @@
 #   ./scripts/play-flock.sh [SCREENSHOT.png]   (default build/flock.png)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-lists=(play) targets=(flock)
-if [ -z "${DISPLAY:-}" ]; then
-  lists+=(headless) targets+=(window_driver)
-fi
-./scripts/install-deps.sh "${lists[@]}"
-# As ./play.sh: a new tree leaves out the tests and benchmarks.
-fresh=()
-[ -f build/CMakeCache.txt ] || fresh=(-DVELTRA_BUILD_TESTS=OFF -DVELTRA_BUILD_BENCHMARKS=OFF)
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${fresh[@]}"
-cmake --build build -j"$(nproc)" --target "${targets[@]}"
+./scripts/build-for-play.sh flock
 
 if [ -n "${DISPLAY:-}" ]; then
   exec build/examples/flock/flock
