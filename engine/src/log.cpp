@@ -1,3 +1,9 @@
+// Before any header: MinGW then gives the C99 printf the formats are checked
+// against, not the system one, which prints "%zu" as "zu".
+#if defined(__MINGW32__) && !defined(__USE_MINGW_ANSI_STDIO)
+#define __USE_MINGW_ANSI_STDIO 1
+#endif
+
 #include "log.h"
 
 #include <cstdio>

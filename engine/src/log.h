@@ -3,7 +3,11 @@
 
 #include <cstdarg>
 
-#if defined(__GNUC__)
+// Checked as C99 formats everywhere: on Windows log.cpp prints with
+// MinGW's own C99 printf, since the system one has no %zu.
+#if defined(__MINGW32__)
+#define VELTRA_PRINTF(fmt, first) __attribute__((format(gnu_printf, fmt, first)))
+#elif defined(__GNUC__)
 #define VELTRA_PRINTF(fmt, first) __attribute__((format(printf, fmt, first)))
 #else
 #define VELTRA_PRINTF(fmt, first)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "log.h"
 #include "matrix.h"
 #include "platform/platform.h"
 
@@ -29,7 +30,7 @@ namespace detail {
 // call to make first and, when given, which operation refused it.
 [[noreturn]] void badHandle(const TableNames& names, int handle, std::size_t length, const char* call);
 // printf-style message after "veltra: ", then ends the process.
-[[noreturn]] void badArgument(const char* format, ...);
+[[noreturn]] void badArgument(const char* format, ...) VELTRA_PRINTF(1, 2);
 }  // namespace detail
 
 template <typename T>
