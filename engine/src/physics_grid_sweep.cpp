@@ -67,7 +67,11 @@ bool SeparationGrid::tryMarked(int j, int& last) {
   const int words = static_cast<int>(marks_.size());
   std::int64_t tried = 0;
   bool out = false;
-  for (int w = (last + 1) >> 6; w < words && !out; ++w) {
+  const int first = (last + 1) >> 6;
+  // Marks are cleared as they are tried and when a sweep ends; were one left
+  // at or before `last`, it must not be tried out of order.
+  if (first < words) bits[first] &= ~std::uint64_t{0} << ((last + 1) & 63);
+  for (int w = first; w < words && !out; ++w) {
     while (bits[w] != 0) {
       const int k = w * 64 + lowestBit(bits[w]);
       bits[w] &= bits[w] - 1;
