@@ -141,28 +141,41 @@ TEST(PhysicsGrid, MatchesAllPairsOverManySteps) {
 // time: it gathers its wide neighbourhood once and extends it as it moves.
 // Here masses on one spot to its right, each wider than the one before and
 // spread through the index order, drive it along a strip of small masses, far
-// out of the cells it first gathered from.
+// out of the cells it first gathered from. Where it comes first in index
+// order it sweeps through masses at rest; where it comes last, through a
+// strip that every mass before it has pushed about, many of them into cells
+// with no free slot left.
 TEST(PhysicsGrid, AMassSweepingAWideNeighbourhoodMatches) {
-  scenes::Random random(9);
-  Masses start = {scenes::atRest(0, 0, 100)};
-  for (int i = 0; i < 3060; ++i) {
-    const float wider = 5.0f + 10.0f * static_cast<float>(i / 51);
-    start.push_back(i % 51 == 0
-                        ? scenes::atRest(95, 0, wider)
-                        : scenes::atRest(random.between(-4000, -110), random.between(-100, 100), random.between(2, 6)));
-  }
-  start.push_back(scenes::atRest(-300, 0, INFINITY));
-  const int count = static_cast<int>(start.size());
-  veltra::SeparationGrid grid;
-  for (float factor : {0.0f, 0.9f}) {
-    Masses reference = start, indexed = start;
-    int sweeps = 0;
-    for (int step = 0; step < 3; ++step) {
-      ASSERT_TRUE(stepBoth(reference, indexed, factor, grid)) << "inertion " << factor << ", step " << step;
-      sweeps += grid.stats().sweeps;
+  const struct {
+    bool largeLast;
+    float strip;  // half the strip's height
+  } cases[] = {{false, 100}, {true, 30}};
+  for (const auto& c : cases) {
+    scenes::Random random(9);
+    Masses start;
+    const veltra::MassRecord large = scenes::atRest(0, 0, 100);
+    if (!c.largeLast) start.push_back(large);
+    for (int i = 0; i < 3060; ++i) {
+      const float wider = 5.0f + 10.0f * static_cast<float>(i / 51);
+      start.push_back(i % 51 == 0 ? scenes::atRest(95, 0, wider)
+                                  : scenes::atRest(random.between(-4000, -110), random.between(-c.strip, c.strip),
+                                                   random.between(2, 6)));
     }
-    EXPECT_GT(sweeps, 0);
-    EXPECT_LT(grid.stats().pairsTried, 40 * count);
+    start.push_back(scenes::atRest(-300, 0, INFINITY));
+    if (c.largeLast) start.push_back(large);
+    const int count = static_cast<int>(start.size());
+    veltra::SeparationGrid grid;
+    for (float factor : {0.0f, 0.9f}) {
+      Masses reference = start, indexed = start;
+      int sweeps = 0;
+      for (int step = 0; step < 3; ++step) {
+        ASSERT_TRUE(stepBoth(reference, indexed, factor, grid))
+            << (c.largeLast ? "last" : "first") << ", inertion " << factor << ", step " << step;
+        sweeps += grid.stats().sweeps;
+      }
+      EXPECT_GT(sweeps, 0);
+      EXPECT_LT(grid.stats().pairsTried, 40 * count);
+    }
   }
 }
 

@@ -32,12 +32,6 @@ constexpr std::size_t kFewMoved = 16;
 constexpr int kPrefetchCells = 4;
 constexpr int kPrefetchSlots = 2;
 
-// Whether separatePair could act on two masses whose offset squares to
-// `square` in float, as it computes it: it acts when the reach is above the
-// square root of that, rounded, so never when the square is above the
-// reach squared by more than that rounding (2^-23).
-inline bool mayAct(float square, double reach) { return (reach > 0) & (square <= reach * reach * (1 + kFloatSlack)); }
-
 }  // namespace
 
 // The cells that hold every mass of the grid within `radius` of (x, y).
@@ -77,8 +71,7 @@ double SeparationGrid::neighbourhood(int j, double margin) {
     const double within = gatherReach(reach, margin);
     const Box b = *box = boxOf(g, m.x, m.y, within);
     widest_ = std::max({widest_, b.x1 - b.x0 + 1, b.y1 - b.y0 + 1});
-    long inBox = 0;
-    for (int y = b.y0; y <= b.y1; ++y) inBox += addRun(g, y, b.x0, b.x1);
+    const long inBox = addRuns(g, b.y0, b.y1, b.x0, b.x1);
     slots += inBox;
     // Few slots keep few candidates, however they lie.
     if (inBox <= kInsertionUpTo) {
@@ -93,14 +86,24 @@ double SeparationGrid::neighbourhood(int j, double margin) {
   return kSlotCost * slots + (kept > kInsertionUpTo ? kSortCost * kept * std::ilogb(kept) : 0);
 }
 
-// The run of row y's cells x0 .. x1 of grid g; returns its slots, chained ones included.
-long SeparationGrid::addRun(int g, int y, int x0, int x1) {
+// The runs of rows y0 .. y1, cells x0 .. x1, of grid g; returns their slots,
+// chained ones included.
+long SeparationGrid::addRuns(int g, int y0, int y1, int x0, int x1) {
   const Grid& l = grids_[g];
-  // A row's cells are adjacent, so its slots are one run.
-  const int c0 = l.firstCell + y * l.width + x0, c1 = c0 + x1 - x0;
-  const int chained = rowOverflow_[l.firstRow + y];
-  runs_[runCount_++] = Run{cellStart_[c0], cellStart_[c1 + 1], chained > 0 ? c0 : -1, c1};
-  return cellStart_[c1 + 1] - cellStart_[c0] + chained;
+  const int* const start = cellStart_.data();
+  const int* const overflow = rowOverflow_.data() + l.firstRow;
+  Run* const runs = runs_.data();
+  int count = runCount_;
+  long slots = 0;
+  for (int y = y0; y <= y1; ++y) {
+    // A row's cells are adjacent, so its slots are one run.
+    const int c0 = l.firstCell + y * l.width + x0, c1 = c0 + x1 - x0;
+    const int chained = overflow[y];
+    runs[count++] = Run{start[c0], start[c1 + 1], chained > 0 ? c0 : -1, c1};
+    slots += start[c1 + 1] - start[c0] + chained;
+  }
+  runCount_ = count;
+  return slots;
 }
 
 // The masses after `last` of the runs that lie near `at`, and with
@@ -108,13 +111,7 @@ long SeparationGrid::addRun(int g, int y, int x0, int x1) {
 // how many.
 int SeparationGrid::gather(int j, int last, const Near& at, std::uint64_t* keys, bool withHuge) {
   ++stats_.gathers;
-  gatheredCount_ = 0;
-  for (int r = 0; r < runCount_; ++r) {
-    const Run& run = runs_[r];
-    stats_.slotsRead += run.to - run.from;
-    gatherRun(run.from, run.to, at, j, last);
-    if (run.firstChained >= 0) gatherChains(run.firstChained, run.lastCell, at, j, last);
-  }
+  gatherRuns(at, j, last);
   int n = 0;
   for (int i = 0; i < gatheredCount_; ++i) {
     const int s = gathered_[i];
@@ -138,11 +135,9 @@ int SeparationGrid::gather(int j, int last, const Near& at, std::uint64_t* keys,
   return n;
 }
 
-// Tries the candidates in index order until a push carries j away from where
-// they were gathered: past its margin, or for a sweeping mass out of the
-// boxes it gathered from. Returns whether one did; the candidates not yet
-// tried are then left at the front of the list.
-bool SeparationGrid::tryCandidates(int j, int& last, bool sweeping) {
+// Tries the candidates in index order until a push carries j past its
+// margin from where they were gathered. Returns whether one did.
+bool SeparationGrid::tryCandidates(int j, int& last) {
   MassRecord* const masses = masses_;
   const Block* const blocks = blocks_.data();
   MassRecord& mj = masses[j];
@@ -150,12 +145,11 @@ bool SeparationGrid::tryCandidates(int j, int& last, bool sweeping) {
   const double range = mj.range;
   const double margin = marginOf(j);
   const double stray = margin * margin * (1 - kSquareSlack);
-  std::uint64_t* const keys = candidates_.data();
+  const std::uint64_t* const keys = candidates_.data();
   std::int64_t tried = 0;
   for (int i = 0; i < candidateCount_; ++i) {
     const int k = static_cast<int>(keys[i] >> 32);
     const auto s = static_cast<std::uint32_t>(keys[i]);
-    if (k <= last) continue;  // a sweeping mass may gather one twice
     last = k;
     // Masses after `last` have not moved since they were gathered, and their
     // slots hold where they are.
@@ -169,9 +163,7 @@ bool SeparationGrid::tryCandidates(int j, int& last, bool sweeping) {
     if (!separatePair(mj, masses[k])) continue;
     acted(j, k);
     const double mx = static_cast<double>(mj.x) - x, my = static_cast<double>(mj.y) - y;
-    if (sweeping ? outgrew(j) : !(mx * mx + my * my <= stray)) {
-      if (sweeping) std::copy(keys + i + 1, keys + candidateCount_, keys);
-      candidateCount_ -= i + 1;
+    if (!(mx * mx + my * my <= stray)) {
       stats_.pairsTried += tried;
       return true;
     }
@@ -208,7 +200,7 @@ void SeparationGrid::visit(int j) {
       break;
     }
     candidateCount_ = gather(j, last, nearTo(mj, margin), candidates_.data(), true);
-    if (!tryCandidates(j, last, false)) break;
+    if (!tryCandidates(j, last)) break;
   }
   // j's own slot matters only to later outer masses, so it is brought up to date once.
   pushed(j);
@@ -274,7 +266,7 @@ void SeparationGrid::run(MassRecord* masses, int count, std::vector<ActingPair>*
     // Gathering stores four slots at a time, so a block more than masses.
     gathered_.resize(n + 8);
     candidates_.resize(n + 8);
-    merged_.resize(2 * n + 8);
+    marks_.assign((n + 63) / 64, 0);
     runs_.resize(2 * n + 1);
   }
   if (!classify()) return;

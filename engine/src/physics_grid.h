@@ -96,7 +96,7 @@ class SeparationGrid {
   void freeSlot(int cell, int slot);
   // The filters (physics_grid_filter.cpp).
   static Near nearTo(const MassRecord& j, double margin);
-  void gatherRun(int from, int to, const Near& at, int j, int last);
+  void gatherRuns(const Near& at, int j, int last);
   bool isNear(int slot, const Near& at, int j, int last);
   void gatherChains(int firstCell, int lastCell, const Near& at, int j, int last);
   void pushed(int mass);
@@ -111,15 +111,17 @@ class SeparationGrid {
   Box boxOf(int grid, double x, double y, double radius) const;
   double marginOf(int j) const;
   double neighbourhood(int j, double margin);
-  long addRun(int grid, int y, int x0, int x1);
+  long addRuns(int grid, int y0, int y1, int x0, int x1);
   int gather(int j, int last, const Near& at, std::uint64_t* keys, bool withHuge);
-  bool tryCandidates(int j, int& last, bool sweeping);
+  bool tryCandidates(int j, int& last);
 
   // A mass that sweeps through a wide neighbourhood (physics_grid_sweep.cpp).
   void sweep(int j, int last, double spent);
+  void mark(int j, int last, bool withHuge);
+  bool tryMarked(int j, int& last);
+  void unmark(int last);
   bool outgrew(int j) const;
   double extend(int j);
-  void merge(int added);
   void scanAll(int j, int last);
   void acted(int j, int k);
   void prefetchNeighbourhood(int j, bool slots) const;
@@ -157,7 +159,8 @@ class SeparationGrid {
   int widest_ = 0;         // and how many cells its widest box spans
   std::vector<std::int32_t> gathered_;
   std::vector<std::uint64_t> candidates_;
-  std::vector<std::uint64_t> merged_;  // a sweeping mass's new candidates, then the old: room for two lists
+  // A sweeping mass's candidates, one bit per mass; all clear between sweeps.
+  std::vector<std::uint64_t> marks_;
   int gatheredCount_ = 0, candidateCount_ = 0;
 };
 

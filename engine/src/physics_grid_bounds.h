@@ -22,6 +22,12 @@ constexpr double kSquareSlack = 1.0 / (1ull << 40);
 // (2^-22) above the true square; its bound is widened well past that.
 constexpr double kFloatSlack = 1.0 / (1ull << 18);
 
+// Whether separatePair could act on two masses whose offset squares to
+// `square` in float, as it computes it: it acts when the reach is above the
+// square root of that, rounded, so never when the square is above the
+// reach squared by more than that rounding (2^-23).
+inline bool mayAct(float square, double reach) { return (reach > 0) & (square <= reach * reach * (1 + kFloatSlack)); }
+
 inline bool finite(const MassRecord& m) { return std::isfinite(m.x) && std::isfinite(m.y); }
 
 // The reach of a pair widened for rounding, plus how far the outer mass may
@@ -38,6 +44,17 @@ constexpr double kSortCost = 0.5;
 constexpr int kInsertionUpTo = 16;
 // The slot field of a huge mass's candidate: it has none, its place is read from the mass table.
 constexpr std::uint32_t kNoSlot = 0xFFFFFFFFu;
+
+// The lowest set bit of a nonzero word.
+inline int lowestBit(std::uint64_t word) {
+#if defined(__GNUC__)
+  return __builtin_ctzll(word);
+#else
+  int bit = 0;
+  for (; !(word & 1); word >>= 1) ++bit;
+  return bit;
+#endif
+}
 
 inline void prefetch(const void* p) {
 #if defined(__GNUC__)

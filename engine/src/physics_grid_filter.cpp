@@ -63,41 +63,52 @@ SeparationGrid::Near SeparationGrid::nearTo(const MassRecord& j, double margin) 
   return Near{j.x, j.y, above};
 }
 
-// Keeps the slots of [from, to) whose mass comes after `last`, is not j, and
-// lies near `at`.
-void SeparationGrid::gatherRun(int from, int to, const Near& at, int j, int last) {
+// Keeps the slots of the runs whose mass comes after `last`, is not j, and
+// lies near `at`. The loop's constants are made once for all the runs, which
+// are short: a row of a few cells each.
+void SeparationGrid::gatherRuns(const Near& at, int j, int last) {
   std::int32_t* out = gathered_.data();
-  int found = gatheredCount_;
+  int found = 0;
+  std::int64_t read = 0;
 #if defined(VELTRA_GRID_SSE2)
   const Near4 at4(at);
   const Block* const blocks = blocks_.data();
   const __m128i vlast = _mm_set1_epi32(last), vj = _mm_set1_epi32(j);
-  const __m128i vfrom = _mm_set1_epi32(from - 1), vto = _mm_set1_epi32(to);
   const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
-  for (int b = from >> 2, end = (to + 3) >> 2; b < end; ++b) {
-    const Block& k = blocks[b];
-    const __m128i first = _mm_set1_epi32(4 * b);
-    const __m128i slots = _mm_add_epi32(first, lanes);
-    const __m128 near = near4(_mm_load_ps(k.x), _mm_load_ps(k.y), _mm_load_ps(k.range), at4);
-    const __m128i mass = _mm_load_si128(reinterpret_cast<const __m128i*>(k.mass));
-    const __m128i later = _mm_andnot_si128(_mm_cmpeq_epi32(mass, vj), _mm_cmpgt_epi32(mass, vlast));
-    const __m128i inRun = _mm_and_si128(_mm_cmpgt_epi32(slots, vfrom), _mm_cmplt_epi32(slots, vto));
-    const int mask = _mm_movemask_ps(_mm_and_ps(near, _mm_castsi128_ps(_mm_and_si128(later, inRun))));
-    // All four lanes are stored; only the first kSetLanes[mask] count.
-    const __m128i kept = _mm_add_epi32(first, _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes[mask])));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + found), kept);
-    found += kSetLanes[mask];
-  }
-#else
-  for (int s = from; s < to; ++s) {
-    out[found] = s;
-    found += isNear(s, at, j, last);
-  }
 #endif
+  for (int r = 0; r < runCount_; ++r) {
+    const int from = runs_[r].from, to = runs_[r].to;
+    read += to - from;
+#if defined(VELTRA_GRID_SSE2)
+    const __m128i vfrom = _mm_set1_epi32(from - 1), vto = _mm_set1_epi32(to);
+    for (int b = from >> 2, end = (to + 3) >> 2; b < end; ++b) {
+      const Block& k = blocks[b];
+      const __m128i first = _mm_set1_epi32(4 * b);
+      const __m128i slots = _mm_add_epi32(first, lanes);
+      const __m128 near = near4(_mm_load_ps(k.x), _mm_load_ps(k.y), _mm_load_ps(k.range), at4);
+      const __m128i mass = _mm_load_si128(reinterpret_cast<const __m128i*>(k.mass));
+      const __m128i later = _mm_andnot_si128(_mm_cmpeq_epi32(mass, vj), _mm_cmpgt_epi32(mass, vlast));
+      const __m128i inRun = _mm_and_si128(_mm_cmpgt_epi32(slots, vfrom), _mm_cmplt_epi32(slots, vto));
+      const int mask = _mm_movemask_ps(_mm_and_ps(near, _mm_castsi128_ps(_mm_and_si128(later, inRun))));
+      // All four lanes are stored; only the first kSetLanes[mask] count.
+      const __m128i kept = _mm_add_epi32(first, _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes[mask])));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + found), kept);
+      found += kSetLanes[mask];
+    }
+#else
+    for (int s = from; s < to; ++s) {
+      out[found] = s;
+      found += isNear(s, at, j, last);
+    }
+#endif
+  }
   gatheredCount_ = found;
+  stats_.slotsRead += read;
+  for (int r = 0; r < runCount_; ++r)
+    if (runs_[r].firstChained >= 0) gatherChains(runs_[r].firstChained, runs_[r].lastCell, at, j, last);
 }
 
-// The test of gatherRun for one slot.
+// The test of gatherRuns for one slot.
 bool SeparationGrid::isNear(int s, const Near& at, int j, int last) {
   const Block& k = blocks_[s >> 2];
   const std::int32_t mass = k.mass[s & 3];
