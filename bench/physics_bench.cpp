@@ -2,8 +2,8 @@
 // against the acting pairs alone, on scenes a game makes: masses spread at
 // random (indices in random order), a few large masses among many small, sizes
 // spread evenly over two orders of magnitude, a crowd, a jittered lattice
-// filled row by row, a line, and piles, crowds and lines stepped a number of
-// times at the three inertion factors a game uses.
+// filled row by row, a line, and piles (one with a mass far off), crowds and
+// lines stepped a number of times at the three inertion factors a game uses.
 // Every iteration steps the same state, so a scene cannot drift apart into
 // one where nothing touches. Names are PASS/SCENE/MASSES, which
 // scripts/plot-physics.py reads.
@@ -188,7 +188,10 @@ void registerAll() {
     const char* name;
     Masses start;
   } stepping[] = {
-      {"pile", scenes::pile(2000)}, {"crowd", scenes::spread(2000, 2, 5, 30)}, {"line", scenes::line(2000)}};
+      {"pile", scenes::pile(2000)},
+      {"farpile", scenes::farPile(2000)},
+      {"crowd", scenes::spread(2000, 2, 5, 30)},
+      {"line", scenes::line(2000)}};
   for (const auto& scene : stepping) {
     for (float factor : {0.0f, 0.5f, 0.9f}) {
       Masses state = scene.start;

@@ -22,7 +22,7 @@ import subprocess
 import sys
 
 SWEEPS = ["spread", "mixed", "scalefree", "crowd", "lattice", "line"]
-STEPPED = ["pile", "crowd", "line"]
+STEPPED = ["pile", "farpile", "crowd", "line"]
 PASSES = [("grid", "grid pass", "#1f77b4"), ("allpairs", "all-pairs pass", "#d62728"),
           ("floor", "acting pairs alone", "#2ca02c")]
 FACTORS = [("0", "#9467bd"), ("0.5", "#ff7f0e"), ("0.9", "#8c564b")]
@@ -144,7 +144,7 @@ def plot_sweeps(times, path):
 
 
 def plot_stepped(times, path):
-    svg = Svg(960, 300)
+    svg = Svg(60 + 300 * len(STEPPED), 300)
     steps = stepped_steps(times)
     for i, scene in enumerate(STEPPED):
         series = []

@@ -234,8 +234,16 @@ TEST(PhysicsGrid, TriesOnlyNearbyPairs) {
   EXPECT_EQ(grid.stats().pairsTried, 300 * 299);
   EXPECT_GT(grid.stats().pairsActed, 0);
 
-  // With a few masses far off it gets a grid, and its crowded cells are
-  // scanned in index order instead of sorted; still the same positions.
+  // Nor has a row packed closer than any gathering reaches, where float
+  // offsets square to 0 and every pair acts, however small the ranges.
+  Masses packed = scenes::line(150, 1e-43f);
+  grid.run(packed.data(), 150);
+  EXPECT_TRUE(grid.stats().allPairs);
+  EXPECT_EQ(grid.stats().pairsActed, 150 * 149);
+
+  // With a few masses far off it gets a grid, whose wide cells the pile
+  // crowds: the pile's masses scan in index order without gathering and
+  // sorting it first; still the same positions.
   Masses spreadHeap = scenes::pile(300);
   spreadHeap.push_back(scenes::atRest(5000, 5000, 5));
   spreadHeap.push_back(scenes::atRest(-5000, 300, 5));
@@ -243,7 +251,8 @@ TEST(PhysicsGrid, TriesOnlyNearbyPairs) {
   grid.run(spreadHeap.data(), 302);
   veltra::separateAllPairs(reference.data(), 302);
   EXPECT_FALSE(grid.stats().allPairs);
-  EXPECT_GT(grid.stats().linearScans, 0);
+  EXPECT_EQ(grid.stats().linearScans, 300);
+  EXPECT_LE(grid.stats().gathers, 2);
   EXPECT_LE(grid.stats().pairsTried, 302 * 301);
   EXPECT_EQ(firstDifference(reference, spreadHeap), -1);
 }

@@ -128,6 +128,13 @@ inline Masses lattice(int count, std::uint64_t seed, float range = 5) {
 // Every mass on one spot.
 inline Masses pile(int count, float range = 5) { return Masses(static_cast<std::size_t>(count), atRest(7, 3, range)); }
 
+// A pile and, last, one mass far from it: the grid spans both.
+inline Masses farPile(int count, float range = 5) {
+  Masses masses = pile(count - 1, range);
+  masses.push_back(atRest(5000, 5000, range));
+  return masses;
+}
+
 // Gives each mass a random pending displacement and velocity, so the motion
 // pass has work too.
 inline void stir(Masses& masses, Random& random, double by) {

@@ -78,8 +78,12 @@ double SeparationGrid::neighbourhood(int j, double margin) {
       kept += inBox;
       continue;
     }
-    const double boxArea = (b.x1 - b.x0 + 1.0) * (b.y1 - b.y0 + 1.0) / (l.inverse * l.inverse);
-    kept += inBox * std::min(1.0, kPi * within * within / boxArea);
+    const double boxCells = (b.x1 - b.x0 + 1.0) * (b.y1 - b.y0 + 1.0);
+    // Where the box's cells hold far more than the grid's own mean, its
+    // masses crowd together and may all lie near j.
+    const double share =
+        inBox > l.crowded * boxCells ? 1.0 : std::min(1.0, kPi * within * within * l.inverse * l.inverse / boxCells);
+    kept += inBox * share;
   }
   kept_ = kept;
   // The binary exponent stands in for log2: an estimate needs no more.
@@ -108,10 +112,13 @@ long SeparationGrid::addRuns(int g, int y0, int y1, int x0, int x1) {
 
 // The masses after `last` of the runs that lie near `at`, and with
 // `withHuge` the huge masses of j's layer, as keys in index order; returns
-// how many.
+// how many, or -1 where sorting them would cost more than trying every later
+// index (the estimate takes masses as spread, and a crowded cell keeps them all).
 int SeparationGrid::gather(int j, int last, const Near& at, std::uint64_t* keys, bool withHuge) {
   ++stats_.gathers;
   gatherRuns(at, j, last);
+  const int found = gatheredCount_;
+  if (found > kInsertionUpTo && kSortCost * found * std::ilogb(found) > count_ - 1 - last) return -1;
   int n = 0;
   for (int i = 0; i < gatheredCount_; ++i) {
     const int s = gathered_[i];
@@ -200,6 +207,10 @@ void SeparationGrid::visit(int j) {
       break;
     }
     candidateCount_ = gather(j, last, nearTo(mj, margin), candidates_.data(), true);
+    if (candidateCount_ < 0) {
+      scanAll(j, last);
+      break;
+    }
     if (!tryCandidates(j, last)) break;
   }
   // j's own slot matters only to later outer masses, so it is brought up to date once.

@@ -53,7 +53,8 @@ class SeparationGrid {
   // One layer's masses of one size class.
   struct Grid {
     double originX, originY, inverse;
-    float reach;  // the largest range among its masses
+    double crowded;  // masses per cell, far above its mean, from which a box is taken as crowded
+    float reach;     // the largest range among its masses
     int layer, width, height, firstCell, firstRow;
   };
   struct Box {

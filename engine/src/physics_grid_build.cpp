@@ -23,6 +23,8 @@ constexpr double kClassFactor = 4;
 constexpr double kCrowdedShare = 1.0 / 6;
 // Cells are made wide enough to hold about this many masses each.
 constexpr double kCellMasses = 2;
+// Cells holding this many times a grid's mean (at least one mass) are crowded.
+constexpr double kCrowdedCell = 16;
 
 template <typename T>
 T quantile(std::vector<T>& values, std::size_t at) {
@@ -86,8 +88,10 @@ bool SeparationGrid::classify() {
   if (!sample_.empty()) typical_ = quantile(sample_, sample_.size() * 3 / 4);
   // Where masses crowd so that each would overlap a good share of the others,
   // as in a pile or along its first lines, the grids cannot narrow much down:
-  // all pairs are tried instead, without building them.
-  const double reach = 2.0 * typical_;
+  // all pairs are tried instead, without building them. A gathering never
+  // reaches less than kMinReach (float offsets below it can square to 0), so
+  // masses packed closer than that crowd whatever their ranges.
+  const double reach = std::max(2.0 * typical_, grid::kMinReach);
   const double area =
       std::max(static_cast<double>(maxX) - minX, reach) * std::max(static_cast<double>(maxY) - minY, reach);
   stats_.allPairs = active * kPi * reach * reach / area >= (active - 1) * kCrowdedShare;
@@ -251,6 +255,7 @@ void SeparationGrid::buildGrid(int g) {
   grid.reach = reach;
   grid.width = static_cast<int>(std::floor((maxX - minX) / cell)) + 1;
   grid.height = static_cast<int>(std::floor((maxY - minY) / cell)) + 1;
+  grid.crowded = kCrowdedCell * std::max(1.0, size / (static_cast<double>(grid.width) * grid.height));
 }
 
 int SeparationGrid::cellOf(int g, float x, float y) const {
