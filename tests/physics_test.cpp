@@ -108,35 +108,32 @@ TEST_F(Physics, AMassDoesNotPushItself) {
 }
 
 TEST_F(Physics, LinksPlaceMassesLengthApart) {
-  vLPhysX a = newMass(0, 0), b = newMass(3, 4);
-  a.LinkForced(b, 10);
-  EXPECT_EQ(a.GetX(), -1.5f);
-  EXPECT_EQ(a.GetY(), -2.0f);
-  EXPECT_EQ(b.GetX(), 4.5f);
-  EXPECT_EQ(b.GetY(), 6.0f);
-
-  a.SetX(0), a.SetY(0), b.SetX(3), b.SetY(4);
-  a.LinkFree(b, 10);
-  EXPECT_EQ(a.GetX(), 0.0f);
-  EXPECT_EQ(a.GetY(), 0.0f);
-  EXPECT_EQ(b.GetX(), 6.0f);
-  EXPECT_EQ(b.GetY(), 8.0f);
-
-  // Coincident masses line up along x.
-  a.SetX(2), a.SetY(0), b.SetX(2), b.SetY(0);
-  a.LinkForced(b, 4);
-  EXPECT_EQ(a.GetX(), 0.0f);
-  EXPECT_EQ(b.GetX(), 4.0f);
-  EXPECT_EQ(a.GetY(), 0.0f);
-  EXPECT_EQ(b.GetY(), 0.0f);
-
-  // A negative length swaps the sides.
-  a.SetX(0), a.SetY(0), b.SetX(3), b.SetY(4);
-  a.LinkForced(b, -10);
-  EXPECT_EQ(a.GetX(), 4.5f);
-  EXPECT_EQ(a.GetY(), 6.0f);
-  EXPECT_EQ(b.GetX(), -1.5f);
-  EXPECT_EQ(b.GetY(), -2.0f);
+  struct Case {
+    const char* what;
+    bool forced;
+    float length;
+    float from[4], to[4];  // a.x, a.y, b.x, b.y
+  };
+  const Case cases[] = {
+      {"forced: both move, about the middle", true, 10, {0, 0, 3, 4}, {-1.5f, -2, 4.5f, 6}},
+      {"free: only the other moves", false, 10, {0, 0, 3, 4}, {0, 0, 6, 8}},
+      {"coincident masses line up along x", true, 4, {2, 0, 2, 0}, {0, 0, 4, 0}},
+      {"a negative length swaps the sides", true, -10, {0, 0, 3, 4}, {4.5f, 6, -1.5f, -2}},
+  };
+  vLPhysX a = newMass(0, 0), b = newMass(0, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    a.SetX(c.from[0]), a.SetY(c.from[1]), b.SetX(c.from[2]), b.SetY(c.from[3]);
+    if (c.forced) {
+      a.LinkForced(b, c.length);
+    } else {
+      a.LinkFree(b, c.length);
+    }
+    EXPECT_EQ(a.GetX(), c.to[0]);
+    EXPECT_EQ(a.GetY(), c.to[1]);
+    EXPECT_EQ(b.GetX(), c.to[2]);
+    EXPECT_EQ(b.GetY(), c.to[3]);
+  }
 }
 
 TEST_F(Physics, LinkingAMassToItself) {
