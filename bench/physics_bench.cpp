@@ -187,11 +187,10 @@ void registerAll() {
   const struct {
     const char* name;
     Masses start;
-  } stepping[] = {
-      {"pile", scenes::pile(2000)},
-      {"farpile", scenes::farPile(2000)},
-      {"crowd", scenes::spread(2000, 2, 5, 30)},
-      {"line", scenes::line(2000)}};
+  } stepping[] = {{"pile", scenes::pile(2000)},
+                  {"farpile", scenes::farPile(2000)},
+                  {"crowd", scenes::spread(2000, 2, 5, 30)},
+                  {"line", scenes::line(2000)}};
   for (const auto& scene : stepping) {
     for (float factor : {0.0f, 0.5f, 0.9f}) {
       Masses state = scene.start;
