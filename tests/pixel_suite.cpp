@@ -388,6 +388,33 @@ TEST_F(Pixels, DrawExDrawsPartsScaledAndMirrored) {
   EXPECT_EQ(countDifferences(grabFrame(), past), 0);
 }
 
+// Right within a pixel: far scaled texels are wide, and where their edges
+// fall may differ by a pixel between renderers.
+int countOffByMoreThanAPixel(const Frame& frame, const Placement& p) {
+  int wrong = 0;
+  for (int y = 0; y < kFrameHeight; ++y)
+    for (int x = 0; x < kFrameWidth; ++x) {
+      bool near = false;
+      for (int dy = -1; dy <= 1 && !near; ++dy)
+        for (int dx = -1; dx <= 1 && !near; ++dx) near = rightPixel(p, x + dx, y + dy, frame.at(x, y));
+      wrong += !near;
+    }
+  return wrong;
+}
+
+TEST_F(Pixels, DrawExScaledFarPastTheTargetShowsTheTexelsThatReachIt) {
+  const Placement cases[] = {
+      {32, 32, 16, 16, 320, 240, 0, 0, 0, 0, 0, 200, 200},
+      {32, 32, 12.5f, 19.5f, 300, 200, 90, 0, 0, 0, 0, -150, 120},  // mirrored and turned
+      {32, 32, 3, 5, 100, 400, 270, 16, 8, 8, 8, 90, -90},          // one frame of the sheet
+  };
+  for (const Placement& p : cases) {
+    drawPlacementEx(device, p);
+    EXPECT_EQ(countOffByMoreThanAPixel(grabFrame(), p), 0)
+        << "scale " << p.scaleX << "," << p.scaleY << " angle " << p.angle;
+  }
+}
+
 TEST_F(Pixels, DrawExTintsAndFades) {
   const struct {
     std::uint32_t texel, tint, over, want;  // tint as 0xAARRGGBB

@@ -3,9 +3,11 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
+#include "log.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 
@@ -42,6 +44,65 @@ double settle(double v, bool software) {
 double settleAngle(double degrees) {
   const double quarter = std::nearbyint(degrees / 90.0) * 90.0;
   return std::fabs(degrees - quarter) < 1e-4 ? quarter : degrees;
+}
+
+// A copy as SDL takes it: texels of the texture, and the rectangle they fill
+// before it is turned about its top-left corner.
+struct Copy {
+  SDL_Rect source;
+  double x, y, w, h;
+};
+
+// The pixels of the larger surface the software renderer makes for a copy
+// of w x h turned by (c, s): the scaled copy, or the bounds of its turn.
+double footprint(double w, double h, double c, double s) {
+  const double turnedW = std::fabs(w * c) + std::fabs(h * s), turnedH = std::fabs(w * s) + std::fabs(h * c);
+  return std::max(std::max(w, 1.0) * std::max(h, 1.0), std::max(turnedW, 1.0) * std::max(turnedH, 1.0));
+}
+
+// The software renderer scales a copy that reaches past the target, and turns
+// or mirrors any copy, through surfaces the size of the whole destination, so
+// a sprite scaled far past the screen would ask for gigabytes. Such a copy is
+// cut, in whole texels, to those that can reach the target. Returns false
+// when none can, or when even that is too large to pass that way.
+bool cropToTarget(SDL_Renderer* r, Copy& copy, double c, double s, bool flipX, bool flipY) {
+  int width = 0, height = 0;
+  if (SDL_GetRendererOutputSize(r, &width, &height) != 0 || width <= 0 || height <= 0) return true;
+  if (!(footprint(copy.w, copy.h, c, s) > 4.0 * width * height)) return true;
+  // The target's corners in the copy's own frame, before its turn.
+  double u0 = HUGE_VAL, v0 = HUGE_VAL, u1 = -HUGE_VAL, v1 = -HUGE_VAL;
+  for (const int px : {0, width})
+    for (const int py : {0, height}) {
+      const double dx = px - copy.x, dy = py - copy.y;
+      const double u = c * dx + s * dy, v = c * dy - s * dx;
+      u0 = std::min(u0, u), u1 = std::max(u1, u), v0 = std::min(v0, v), v1 = std::max(v1, v);
+    }
+  const int columns = copy.source.w, rows = copy.source.h;
+  if (columns <= 0 || rows <= 0) return false;
+  const double perColumn = copy.w / columns, perRow = copy.h / rows;
+  const int first = static_cast<int>(std::clamp(std::floor(u0 / perColumn), 0.0, static_cast<double>(columns)));
+  const int last = static_cast<int>(std::clamp(std::ceil(u1 / perColumn), 0.0, static_cast<double>(columns)));
+  const int top = static_cast<int>(std::clamp(std::floor(v0 / perRow), 0.0, static_cast<double>(rows)));
+  const int bottom = static_cast<int>(std::clamp(std::ceil(v1 / perRow), 0.0, static_cast<double>(rows)));
+  if (first >= last || top >= bottom) return false;
+  const double w = (last - first) * perColumn, h = (bottom - top) * perRow;
+  if (!(footprint(w, h, c, s) <= static_cast<double>(kMaxTextureSide) * kMaxTextureSide)) {
+    warnOnce("sprite-too-large",
+             "DrawEx: a sprite scaled so that one texel is %.3g x %.3g pixels is not drawn by the software renderer",
+             perColumn, perRow);
+    return false;
+  }
+  // A mirrored copy takes its texels from the other end of the part.
+  copy.source.x += flipX ? columns - last : first;
+  copy.source.y += flipY ? rows - bottom : top;
+  copy.source.w = last - first;
+  copy.source.h = bottom - top;
+  const double u = first * perColumn, v = top * perRow;
+  copy.x = std::nearbyint(copy.x + c * u - s * v);
+  copy.y = std::nearbyint(copy.y + s * u + c * v);
+  copy.w = w;
+  copy.h = h;
+  return true;
 }
 
 void setModulation(Texture& t, std::uint32_t argb) {
@@ -100,11 +161,18 @@ void drawSprite(Sprite*, const SpriteDraw& d) {
   const double y = settle(d.y - (cx * s + cy * c), software);
   if (!(std::fabs(x) < kFarAway && std::fabs(y) < kFarAway) || !std::isfinite(angle)) return;
 
+  Copy copy{{d.sourceX, d.sourceY, d.sourceWidth, d.sourceHeight}, x, y, d.sourceWidth * sx, d.sourceHeight * sy};
+  bool whole = d.wholeTexture;
+  if (software) {
+    const double turn = angle / kRadToDeg;
+    const Copy before = copy;
+    if (!cropToTarget(r, copy, std::cos(turn), std::sin(turn), flipX, flipY)) return;
+    whole = whole && copy.source.w == before.source.w && copy.source.h == before.source.h;
+  }
   setModulation(texture, d.argb);
-  const SDL_Rect source{d.sourceX, d.sourceY, d.sourceWidth, d.sourceHeight};
-  const SDL_Rect* part = d.wholeTexture ? nullptr : &source;
-  const SDL_FRect dst{static_cast<float>(x), static_cast<float>(y), static_cast<float>(d.sourceWidth * sx),
-                      static_cast<float>(d.sourceHeight * sy)};
+  const SDL_Rect* part = whole ? nullptr : &copy.source;
+  const SDL_FRect dst{static_cast<float>(copy.x), static_cast<float>(copy.y), static_cast<float>(copy.w),
+                      static_cast<float>(copy.h)};
   const int flip = (flipX ? SDL_FLIP_HORIZONTAL : 0) | (flipY ? SDL_FLIP_VERTICAL : 0);
   if (angle == 0.0 && flip == 0) {
     SDL_RenderCopyF(r, texture.texture, part, &dst);
