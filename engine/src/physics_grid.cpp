@@ -86,8 +86,7 @@ double SeparationGrid::neighbourhood(int j, double margin) {
     kept += inBox * share;
   }
   kept_ = kept;
-  // The binary exponent stands in for log2: an estimate needs no more.
-  return kSlotCost * slots + (kept > kInsertionUpTo ? kSortCost * kept * std::ilogb(kept) : 0);
+  return kSlotCost * slots + sortCost(kept);
 }
 
 // The runs of rows y0 .. y1, cells x0 .. x1, of grid g; returns their slots,
@@ -117,8 +116,7 @@ long SeparationGrid::addRuns(int g, int y0, int y1, int x0, int x1) {
 int SeparationGrid::gather(int j, int last, const Near& at, std::uint64_t* keys, bool withHuge) {
   ++stats_.gathers;
   gatherRuns(at, j, last);
-  const int found = gatheredCount_;
-  if (found > kInsertionUpTo && kSortCost * found * std::ilogb(found) > count_ - 1 - last) return -1;
+  if (sortCost(gatheredCount_) > count_ - 1 - last) return -1;
   int n = 0;
   for (int i = 0; i < gatheredCount_; ++i) {
     const int s = gathered_[i];

@@ -42,6 +42,9 @@ constexpr double kSlotCost = 0.25;
 constexpr double kSortCost = 0.5;
 // Candidate lists up to this long are sorted by insertion.
 constexpr int kInsertionUpTo = 16;
+// What sorting n candidates costs, in tried pairs; few are sorted by insertion
+// at no cost worth counting. The binary exponent stands in for log2.
+inline double sortCost(double n) { return n > kInsertionUpTo ? kSortCost * n * std::ilogb(n) : 0; }
 // The slot field of a huge mass's candidate: it has none, its place is read from the mass table.
 constexpr std::uint32_t kNoSlot = 0xFFFFFFFFu;
 
