@@ -165,9 +165,8 @@ void drawSprite(Sprite*, const SpriteDraw& d) {
   bool whole = d.wholeTexture;
   if (software) {
     const double turn = angle / kRadToDeg;
-    const Copy before = copy;
     if (!cropToTarget(r, copy, std::cos(turn), std::sin(turn), flipX, flipY)) return;
-    whole = whole && copy.source.w == before.source.w && copy.source.h == before.source.h;
+    whole = whole && copy.source.w == d.sourceWidth && copy.source.h == d.sourceHeight;
   }
   setModulation(texture, d.argb);
   const SDL_Rect* part = whole ? nullptr : &copy.source;
