@@ -5,8 +5,8 @@
 namespace veltra::audio {
 namespace {
 
-// Where each channel of an n-channel file sounds, in the order the Vorbis
-// specification gives for n.
+// Where each channel of an n-channel file sounds, in the order Vorbis
+// streams lay out n channels.
 enum Side : char { kLeft = 'L', kRight = 'R', kCentre = 'C', kDropped = '-' };
 constexpr const char* kLayouts[kMaxVorbisChannels + 1] = {"",      "C",      "LR",      "LCR",     "LRLR",
                                                           "LCRLR", "LCRLR-", "LCRLRC-", "LCRLRLR-"};
